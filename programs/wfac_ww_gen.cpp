@@ -1,0 +1,28 @@
+// wfac_ww_gen: six-entry table of 32-bit twiddle factors for QRV_fft_ww_a,
+// QRV_fft_ww_ab and QRV_ifft_ww_a.
+#include <cstdint>
+
+#include "frame/tool_profile.hpp"
+#include "twiddle/twiddles.hpp"
+
+namespace {
+
+const ToolProfile profile = {
+    "wfac_ww_gen",
+    "arrays for the QRV_fft_ww_a, QRV_fft_ww_ab and QRV_ifft_ww_a FFT",
+    "library routines.  It is called as follows:",
+    "2147483647.5",
+    2147483647.5,
+    2147483647.6,
+    32,
+    table_generator<int32_t, generate_twiddles_6<int32_t>>,
+    "int",
+    8,
+    4,
+    "/*      Appropriate FFTs:    QRV_fft_ww_a, QRV_fft_ww_ab, QRV_ifft_ww_a */",
+    "",
+};
+
+}  // namespace
+
+int main(int argc, char** argv) { return run_tool(profile, argc, argv); }
