@@ -1,0 +1,130 @@
+#include "frame/emit_table.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "run_program.hpp"
+
+namespace {
+
+// Only the output fields of a profile reach the emitter.
+ToolProfile format_16(
+    const char* routine_line =
+        "/*      Appropriate FFTs:    QRV_fft_hw_a, QRV_ifft_hw_a                */") {
+  return {"", "", "", "", 0, 0, 16, nullptr, "short", 4, 8, routine_line, ", QRV_fft"};
+}
+ToolProfile format_32() {
+  return {"", "",      "",
+          "", 0,       0,
+          32, nullptr, "int",
+          8,  4,       "/*      Appropriate FFTs:    QRV_fft_ww_a, QRV_fft_ww_ab, QRV_ifft_ww_a */",
+          ""};
+}
+
+std::string emit(const void* entries, int count, int n, double scale, bool power_of_4,
+                 const ToolProfile& profile) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&text, &size);
+  EXPECT_EQ(emit_table(out, entries, count, n, scale, power_of_4, profile), 0);
+  std::fclose(out);
+  std::string result(text, size);
+  std::free(text);
+  return result;
+}
+
+const char kRule[] = "/* -------------------------------------------------------------------- */\n";
+
+TEST(EmitTable, WholeTextOfASmallTable) {
+  const int16_t entries[] = {0, 32767, -32768, 1, -1, 0x1234, -0x0ABC, 255, 16, -16, 7, -7};
+  const std::string want =
+      std::string(kRule) +
+      "/*  Automatically generated twiddle-factor array.                       */\n"
+      "/*      Number of points:    16                                         */\n"
+      "/*      Scale factor:        32767.500000000                            */\n"
+      "/*      Appropriate FFTs:    QRV_fft_hw_a, QRV_ifft_hw_a                */\n"
+      "/*      Required alignment:  8 byte (double-word)                       */\n" +
+      kRule +
+      "#pragma DATA_ALIGN(w, 8);\n"
+      "const short w[2 * 6] =\n"
+      "{\n"
+      "     0x0000,  0x7FFF, -0x8000,  0x0001, -0x0001,  0x1234, -0x0ABC,  0x00FF,\n"
+      "     0x0010, -0x0010,  0x0007, -0x0007\n"
+      "};\n";
+  EXPECT_EQ(emit(entries, 12, 16, 32767.5, true, format_16()), want);
+}
+
+TEST(EmitTable, ThirtyTwoBitSignColumnAndLines) {
+  const int32_t entries[] = {-2147483647 - 1, 2147483647, 0, -1, 0x12345678, -0x0ABCDEF0, 1, 2};
+  const std::string text = emit(entries, 8, 16, 2147483647.5, true, format_32());
+  const std::string tail =
+      "const int w[2 * 4] =\n"
+      "{\n"
+      "    -0x80000000,  0x7FFFFFFF,  0x00000000, -0x00000001,\n"
+      "     0x12345678, -0x0ABCDEF0,  0x00000001,  0x00000002\n"
+      "};\n";
+  ASSERT_GE(text.size(), tail.size());
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+  EXPECT_EQ(split_lines(text)[3],
+            "/*      Scale factor:        2147483647.500000000                       */");
+}
+
+// A 16-bit count that is a multiple of 8 fills its last line; four more
+// leave four entries on it.
+TEST(EmitTable, LastLineOfSixteenBitTables) {
+  const std::vector<int16_t> entries(28, 1);
+  const std::string full =
+      "     0x0001,  0x0001,  0x0001,  0x0001,  0x0001,  0x0001,  0x0001,  0x0001";
+  for (int count : {24, 28}) {
+    const std::vector<std::string> lines =
+        split_lines(emit(entries.data(), count, 16, 1.0, true, format_16()));
+    ASSERT_EQ(lines.size(), 11u + (count + 7) / 8) << count;
+    EXPECT_EQ(lines[10], full + ",");
+    EXPECT_EQ(lines[lines.size() - 2], count == 24 ? full : full.substr(0, 38));
+    EXPECT_EQ(lines.back(), "};");
+  }
+}
+
+TEST(EmitTable, BoxLinesForSizeAndScale) {
+  const int16_t entries[] = {0, 0};
+  struct Case {
+    int n;
+    double scale;
+    std::string line3, line4;
+  } cases[] = {
+      {16, 32767.5, "/*      Number of points:    16                                         */",
+       "/*      Scale factor:        32767.500000000                            */"},
+      {32768, 1234.5, "/*      Number of points:    32768                                      */",
+       "/*      Scale factor:        1234.500000000                             */"},
+      {64, 0.000000001,
+       "/*      Number of points:    64                                         */",
+       "/*      Scale factor:        0.000000001                                */"},
+      {64, 1e-300, "/*      Number of points:    64                                         */",
+       "/*      Scale factor:        0.000000000                                */"},
+      {128, 2147483647.6,
+       "/*      Number of points:    128                                        */",
+       "/*      Scale factor:        2147483647.599999905                       */"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> lines =
+        split_lines(emit(entries, 2, c.n, c.scale, false, format_16()));
+    EXPECT_EQ(lines[2], c.line3);
+    EXPECT_EQ(lines[3], c.line4);
+  }
+}
+
+TEST(EmitTable, ReportsTheFirstFailedWrite) {
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  const std::vector<int32_t> entries(65532, -1);
+  EXPECT_EQ(emit_table(full, entries.data(), 65532, 32768, 1.0, false, format_32()), ENOSPC);
+  std::fclose(full);
+}
+
+}  // namespace

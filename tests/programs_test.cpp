@@ -1,0 +1,274 @@
+// End to end: the built programs, their exact output, messages and status.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run_program.hpp"
+
+namespace {
+
+struct Program {
+  const char* name;
+  const char* usage_line_4;
+  const char* usage_line_5;
+  const char* scale_text;
+  const char* bound_accepted;  // the largest scale, as a switch
+  const char* bound_refused;   // just above it
+  int entry_bits;
+};
+
+const Program kHw = {"wfac_hw_gen",
+                     "arrays for the QRV_fft_hw_a and QRV_ifft_hw_a FFT library routine.",
+                     "It is called as follows:",
+                     "32767.5",
+                     "-s32767.6",
+                     "-s32767.7",
+                     16};
+const Program kWw = {"wfac_ww_gen",
+                     "arrays for the QRV_fft_ww_a, QRV_fft_ww_ab and QRV_ifft_ww_a FFT",
+                     "library routines.  It is called as follows:",
+                     "2147483647.5",
+                     "-s2147483647.6",
+                     "-s2147483647.7",
+                     32};
+const Program kPrograms[] = {kHw, kWw};
+
+std::string usage(const Program& p) {
+  const std::string lines[] = {
+      "",
+      "USAGE",
+      "    This is a stand-alone program intended to generate twiddle-factor",
+      std::string("    ") + p.usage_line_4,
+      std::string("    ") + p.usage_line_5,
+      "",
+      std::string("        ") + p.name + " [-s scale] N > outputfile.c",
+      "",
+      "    The argument 'N' specifies the size of the FFT.  This value",
+      "    must be a power of 2.  The switch '-s scale' allows selecting",
+      "    a different scale factor for the coefficients.  The default",
+      std::string("    scale factor is ") + p.scale_text + ".",
+      "",
+      "    This program will generate the twiddle factor array 'w' and",
+      "    output the result to the display.  Redirect the output to",
+      "    a file as shown above.",
+      "",
+  };
+  std::string text;
+  for (std::string line : lines) {
+    line.resize(72, ' ');
+    text += line + "\n";
+  }
+  return text;
+}
+
+const std::string kNumeric = "ERROR:  The -s switch requires a numeric argument.\n\n";
+const std::string kRange = "ERROR:  Scale factor out of range.\n\n";
+const std::string kBetween = "ERROR:  FFT size must be between 16 and 32768 points.\n";
+const std::string kPower = "ERROR:  FFT size must be a power of 2\n\n";
+
+// Refused command lines: what follows the usage text on standard error.
+struct Refusal {
+  std::vector<std::string> args;
+  std::string tail;
+};
+
+const Refusal kRefusals[] = {
+    {{}, ""},
+    {{"-s"}, kNumeric},
+    {{"64", "-s"}, kNumeric},
+    {{"-s", ""}, kNumeric},
+    {{"-s", "   ", "64"}, kNumeric},
+    {{"-sx", "64"}, kNumeric},
+    {{"-scale", "64"}, kNumeric},
+    {{"-s", "-x", "64"}, kNumeric},
+    {{"-s0", "64"}, kRange},
+    {{"-s-1", "64"}, kRange},
+    {{"-s", "-1", "64"}, kRange},
+    {{"-s", "-0", "64"}, kRange},
+    {{"-s", "1e-400", "64"}, kRange},
+    {{"-s", "inf", "64"}, kRange},
+    {{"-s", "nan", "64"}, kRange},
+    {{"-snan", "64"}, kRange},
+    {{"-s", "NaN", "64"}, kRange},
+    {{"-s", "1e300", "64"}, kRange},
+    {{"-16"}, "ERROR:  Unrecognized switch character: '1'\n\n"},
+    {{"-x", "64"}, "ERROR:  Unrecognized switch character: 'x'\n\n"},
+    {{"/?"}, "ERROR:  Unrecognized switch character: '?'\n\n"},
+    {{"-"}, "ERROR:  Unrecognized switch character: '\n"},
+    {{"64", "/"}, "ERROR:  Unrecognized switch character: '\n"},
+    {{"abc"}, "ERROR:  Unrecognized argument:  abc\n\n"},
+    {{""}, "ERROR:  Unrecognized argument:  \n\n"},
+    {{"0123456789abcdefghijklmnopqrstuvwxyzABCD"}, kBetween},
+    {{"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN"},
+     "ERROR:  Unrecognized argument:  abcdefghijklmnopqrstuvwxyzABCDEF\n\n"},
+    {{" 64"}, "ERROR:  Unrecognized argument:   64\n\n"},
+    {{"+64"}, "ERROR:  Unrecognized argument:  +64\n\n"},
+    {{"\xff"
+      "64"},
+     "ERROR:  Unrecognized argument:  \xff"
+     "64\n\n"},
+    {{"\xd9\xa4"}, "ERROR:  Unrecognized argument:  \xd9\xa4\n\n"},  // ARABIC-INDIC DIGIT FOUR
+    {{"64", "abc"}, "ERROR:  Unrecognized argument:  abc\n\n"},
+    {{"abc", "8"}, "ERROR:  Unrecognized argument:  abc\n\n"},
+    {{"8"}, kBetween},
+    {{"0"}, kBetween},
+    {{"00"}, kBetween},
+    {{"15"}, kBetween},
+    {{"32769"}, kBetween},
+    {{"65536"}, kBetween},
+    {{"2147483648"}, kBetween},
+    {{"4294967312"}, kBetween},
+    {{"99999999999"}, kBetween},
+    {{"00000000000000000000000000000000000008"}, kBetween},
+    {{"8", "abc"}, kBetween},
+    {{"48"}, kPower},
+    {{"100", "16"}, kPower},
+    {{"64", "48"}, kPower},
+    {{"-s", "16"}, "ERROR:  Must specify FFT size.\n"},
+    {{"-s2", "-s3"}, "ERROR:  Must specify FFT size.\n"},
+};
+
+std::string show(const std::vector<std::string>& args) {
+  std::string text;
+  for (const std::string& a : args) text += " '" + a + "'";
+  return text;
+}
+
+TEST(Programs, RefusedCommandLines) {
+  for (const Program& p : kPrograms) {
+    for (const Refusal& r : kRefusals) {
+      const ProgramRun run = run_program(p.name, r.args);
+      EXPECT_EQ(run.status, 1) << p.name << show(r.args);
+      EXPECT_EQ(run.out, "") << p.name << show(r.args);
+      EXPECT_EQ(run.err, usage(p) + r.tail) << p.name << show(r.args);
+    }
+  }
+}
+
+TEST(Programs, ScaleBound) {
+  for (const Program& p : kPrograms) {
+    const ProgramRun accepted = run_program(p.name, {p.bound_accepted, "64"});
+    EXPECT_EQ(accepted.status, 0) << p.name;
+    EXPECT_EQ(accepted.err, "") << p.name;
+    const ProgramRun refused = run_program(p.name, {p.bound_refused, "64"});
+    EXPECT_EQ(refused.status, 1) << p.name;
+    EXPECT_EQ(refused.err, usage(p) + kRange) << p.name;
+  }
+}
+
+const char kHw16[] =
+    "/* -------------------------------------------------------------------- */\n"
+    "/*  Automatically generated twiddle-factor array.                       */\n"
+    "/*      Number of points:    16                                         */\n"
+    "/*      Scale factor:        32767.500000000                            */\n"
+    "/*      Appropriate FFTs:    QRV_fft_hw_a, QRV_ifft_hw_a                */\n"
+    "/*      Required alignment:  8 byte (double-word)                       */\n"
+    "/* -------------------------------------------------------------------- */\n"
+    "#pragma DATA_ALIGN(w, 8);\n"
+    "const short w[2 * 12] =\n"
+    "{\n"
+    "     0x0000,  0x7FFF,  0x0000,  0x7FFF,  0x0000,  0x7FFF,  0x30FB,  0x7641,\n"
+    "     0x5A82,  0x5A82,  0x7641,  0x30FB,  0x5A82,  0x5A82,  0x7FFF,  0x0000,\n"
+    "     0x5A82, -0x5A82,  0x7641,  0x30FB,  0x5A82, -0x5A82, -0x30FB, -0x7641\n"
+    "};\n";
+
+const char kWw16[] =
+    "/* -------------------------------------------------------------------- */\n"
+    "/*  Automatically generated twiddle-factor array.                       */\n"
+    "/*      Number of points:    16                                         */\n"
+    "/*      Scale factor:        2147483647.500000000                       */\n"
+    "/*      Appropriate FFTs:    QRV_fft_ww_a, QRV_fft_ww_ab, QRV_ifft_ww_a */\n"
+    "/*      Required alignment:  8 byte (double-word)                       */\n"
+    "/* -------------------------------------------------------------------- */\n"
+    "#pragma DATA_ALIGN(w, 8);\n"
+    "const int w[2 * 12] =\n"
+    "{\n"
+    "     0x00000000,  0x7FFFFFFF,  0x00000000,  0x7FFFFFFF,\n"
+    "     0x00000000,  0x7FFFFFFF,  0x30FBC54D,  0x7641AF3C,\n"
+    "     0x5A827999,  0x5A827999,  0x7641AF3C,  0x30FBC54D,\n"
+    "     0x5A827999,  0x5A827999,  0x7FFFFFFF,  0x00000000,\n"
+    "     0x5A827999, -0x5A827999,  0x7641AF3C,  0x30FBC54D,\n"
+    "     0x5A827999, -0x5A827999, -0x30FBC54D, -0x7641AF3C\n"
+    "};\n";
+
+TEST(Programs, WholeOutputForSixteenPoints) {
+  for (const auto& [program, want] : {std::pair{kHw.name, kHw16}, std::pair{kWw.name, kWw16}}) {
+    const ProgramRun run = run_program(program, {"16"});
+    EXPECT_EQ(run.status, 0) << program;
+    EXPECT_EQ(run.err, "") << program;
+    EXPECT_EQ(run.out, want) << program;
+  }
+}
+
+// Command lines that must give exactly the same table as a plainer one.
+TEST(Programs, EquivalentCommandLines) {
+  const std::vector<std::string> same[][4] = {
+      {{"-s", "500", "64"}, {"/S", "500", "64"}, {"-s500", "64"}, {"64", "/s500"}},
+      {{"16"}, {"64", "16"}, {"0016"}, {"16x"}},
+      {{"-s3", "64"}, {"-s", "2", "-s", "3", "64"}, {"-s", " 3", "64"}, {"-s3.0junk", "64"}},
+  };
+  for (const Program& p : kPrograms) {
+    for (const auto& group : same) {
+      const ProgramRun first = run_program(p.name, group[0]);
+      ASSERT_EQ(first.status, 0) << p.name << show(group[0]);
+      for (const auto& args : group) {
+        const ProgramRun run = run_program(p.name, args);
+        EXPECT_EQ(run.status, 0) << p.name << show(args);
+        EXPECT_EQ(run.err, "") << p.name << show(args);
+        EXPECT_EQ(run.out, first.out) << p.name << show(args);
+      }
+    }
+    EXPECT_EQ(split_lines(run_program(p.name, {"-s", "500", "64"}).out)[3],
+              "/*      Scale factor:        500.000000000                              */");
+  }
+}
+
+TEST(Programs, WriteFailuresEndWithStatusOne) {
+  for (const Program& p : kPrograms) {
+    for (const char* size : {"16", "32768"}) {
+      const ProgramRun full = run_program(p.name, {size}, Stdout::DevFull);
+      EXPECT_EQ(full.status, 1) << p.name;
+      EXPECT_EQ(full.err, "ERROR:  Unable to write twiddle factors: No space left on device\n")
+          << p.name;
+      const ProgramRun closed = run_program(p.name, {size}, Stdout::Closed);
+      EXPECT_EQ(closed.status, 1) << p.name;
+      EXPECT_EQ(closed.err, "ERROR:  Unable to write twiddle factors: Bad file descriptor\n")
+          << p.name;
+    }
+  }
+}
+
+// Every size: the number of lines and the width of each.
+TEST(Programs, LineCountsAndWidthsForEverySize) {
+  for (const Program& p : kPrograms) {
+    const bool wide = p.entry_bits == 32;
+    for (int e = 4; e <= 15; ++e) {
+      const int n = 1 << e;
+      const int count = e % 2 == 0 ? 2 * n - 8 : 2 * n - 4;
+      const int per_line = wide ? 4 : 8;
+      const int table_lines = (count + per_line - 1) / per_line;
+      const ProgramRun run = run_program(p.name, {std::to_string(n)});
+      ASSERT_EQ(run.status, 0);
+      const std::vector<std::string> lines = split_lines(run.out);
+      ASSERT_EQ(lines.size(), 11u + table_lines) << p.name << " " << n;
+      for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(lines[i].size(), 74u) << p.name << " " << n << " line " << i;
+      EXPECT_EQ(lines[7], "#pragma DATA_ALIGN(w, 8);");
+      EXPECT_EQ(lines[8], std::string("const ") + (wide ? "int" : "short") + " w[2 * " +
+                              std::to_string(count / 2) + "] =");
+      EXPECT_EQ(lines[9], "{");
+      for (int t = 0; t < table_lines; ++t) {
+        const bool last = t == table_lines - 1;
+        const std::size_t last_width = wide ? 54u : (count % 8 == 0 ? 74u : 38u);
+        EXPECT_EQ(lines[10 + t].size(), last ? last_width : (wide ? 55u : 75u))
+            << p.name << " " << n << " table line " << t;
+      }
+      EXPECT_EQ(lines.back(), "};");
+      for (const std::string& line : lines) EXPECT_NE(line.back(), ' ') << p.name << " " << n;
+      EXPECT_EQ(run.out.back(), '\n');
+    }
+  }
+}
+
+}  // namespace
