@@ -32,7 +32,14 @@ const Program kWw = {"wfac_ww_gen",
                      "-s2147483647.6",
                      "-s2147483647.7",
                      32};
-const Program kPrograms[] = {kHw, kWw};
+const Program kHh = {"wfac_hh_gen",
+                     "arrays for the QRV_fft, QRV_fft_hh_pa and QRV_fft_hh_pb FFT",
+                     "library routines.  It is called as follows:",
+                     "32767.5",
+                     "-s32767.6",
+                     "-s32767.7",
+                     16};
+const Program kPrograms[] = {kHh, kHw, kWw};
 
 std::string usage(const Program& p) {
   const std::string lines[] = {
@@ -192,8 +199,25 @@ const char kWw16[] =
     "     0x5A827999, -0x5A827999, -0x30FBC54D, -0x7641AF3C\n"
     "};\n";
 
+const char kHh16[] =
+    "/* -------------------------------------------------------------------- */\n"
+    "/*  Automatically generated twiddle-factor array.                       */\n"
+    "/*      Number of points:    16                                         */\n"
+    "/*      Scale factor:        32767.500000000                            */\n"
+    "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb, QRV_fft      */\n"
+    "/*      Required alignment:  8 byte (double-word)                       */\n"
+    "/* -------------------------------------------------------------------- */\n"
+    "#pragma DATA_ALIGN(w, 8);\n"
+    "const short w[2 * 12] =\n"
+    "{\n"
+    "     0x0000,  0x7FFF,  0x30FB,  0x7641,  0x0000,  0x7FFF,  0x5A82,  0x5A82,\n"
+    "     0x0000,  0x7FFF,  0x7641,  0x30FB,  0x5A82,  0x5A82,  0x7641,  0x30FB,\n"
+    "     0x7FFF,  0x0000,  0x5A82, -0x5A82,  0x5A82, -0x5A82, -0x30FB, -0x7641\n"
+    "};\n";
+
 TEST(Programs, WholeOutputForSixteenPoints) {
-  for (const auto& [program, want] : {std::pair{kHw.name, kHw16}, std::pair{kWw.name, kWw16}}) {
+  for (const auto& [program, want] :
+       {std::pair{kHh.name, kHh16}, std::pair{kHw.name, kHw16}, std::pair{kWw.name, kWw16}}) {
     const ProgramRun run = run_program(program, {"16"});
     EXPECT_EQ(run.status, 0) << program;
     EXPECT_EQ(run.err, "") << program;
@@ -269,6 +293,22 @@ TEST(Programs, LineCountsAndWidthsForEverySize) {
       EXPECT_EQ(run.out.back(), '\n');
     }
   }
+}
+
+// Line 5 of the box names QRV_fft too when N is a power of 4; the last size
+// given decides.
+TEST(Programs, PowerOfFourRoutineLine) {
+  const std::string with =
+      "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb, QRV_fft      */";
+  const std::string without =
+      "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb               */";
+  for (int e = 4; e <= 15; ++e) {
+    const ProgramRun run = run_program(kHh.name, {std::to_string(1 << e)});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(split_lines(run.out)[4], e % 2 == 0 ? with : without) << "N = " << (1 << e);
+  }
+  EXPECT_EQ(split_lines(run_program(kHh.name, {"64", "32"}).out)[4], without);
+  EXPECT_EQ(split_lines(run_program(kHh.name, {"32", "64"}).out)[4], with);
 }
 
 }  // namespace

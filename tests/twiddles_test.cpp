@@ -75,6 +75,44 @@ void check_counts(Generate generate, double scale) {
 TEST(Generators, CountsForEverySize) {
   check_counts<int16_t>(generate_twiddles_6<int16_t>, 32767.5);
   check_counts<int32_t>(generate_twiddles_6<int32_t>, 2147483647.5);
+  check_counts<int16_t>(generate_twiddles_12, 32767.5);
+}
+
+TEST(Generators, TwelveEntryTableForSixteenPoints) {
+  const std::vector<int16_t> hh = {0,     32767, 12539, 30273,  0,     32767,  23170,  23170,
+                                   0,     32767, 30273, 12539,  23170, 23170,  30273,  12539,
+                                   32767, 0,     23170, -23170, 23170, -23170, -12539, -30273};
+  std::vector<int16_t> t(32);
+  ASSERT_EQ(generate_twiddles_12(t.data(), 16, 32767.5), 24);
+  EXPECT_EQ(std::vector<int16_t>(t.begin(), t.begin() + 24), hh);
+}
+
+// In every stage, the twelve-entry group g holds the six-entry values of
+// butterflies 2g and 2g + 1 of that stage: for each angle (single, double,
+// triple) the first butterfly's sine and cosine, then the second's.
+TEST(Generators, TwelveEntryGroupsPairTheSixEntryButterflies) {
+  for (double scale : {32767.5, 1000.0}) {
+    for (int e = 4; e <= 15; ++e) {
+      const int n = 1 << e;
+      const int q = n / 4;
+      std::vector<int16_t> t6(2 * n), t12(2 * n);
+      ASSERT_EQ(generate_twiddles_12(t12.data(), n, scale),
+                generate_twiddles_6(t6.data(), n, scale));
+      int stage = 0;  // index of the stage's first entry, the same in both tables
+      for (int j = 1; j < q; j *= 4) {
+        for (int u = 0; u < q / j; ++u) {
+          for (int m = 0; m < 3; ++m) {
+            for (int c = 0; c < 2; ++c) {
+              ASSERT_EQ(t12[stage + 12 * (u / 2) + 4 * m + 2 * (u % 2) + c],
+                        t6[stage + 6 * u + 2 * m + c])
+                  << "N = " << n << ", stride " << j << ", butterfly " << u * j;
+            }
+          }
+        }
+        stage += 6 * (q / j);
+      }
+    }
+  }
 }
 
 // Entries whose scaled terms lie closest to an integer: a product held in
@@ -86,6 +124,8 @@ TEST(Generators, EntriesNearestAnInteger) {
   std::vector<int32_t> t32(2 * 32768);
   generate_twiddles_6(t32.data(), 32768, 2147483647.5);
   EXPECT_EQ(t32[42779], -1232832658);
+  generate_twiddles_12(t16.data(), 8192, 32767.5);
+  EXPECT_EQ(t16[6423], 22319);
 }
 
 // N = 32 has a second stage (stride 4) whose two groups are the first

@@ -1,0 +1,29 @@
+// wfac_hh_gen: twelve-entry table of 16-bit twiddle factors, two butterflies
+// a group, for QRV_fft_hh_pa and QRV_fft_hh_pb, and QRV_fft when N is a
+// power of 4.
+#include <cstdint>
+
+#include "frame/tool_profile.hpp"
+#include "twiddle/twiddles.hpp"
+
+namespace {
+
+const ToolProfile profile = {
+    "wfac_hh_gen",
+    "arrays for the QRV_fft, QRV_fft_hh_pa and QRV_fft_hh_pb FFT",
+    "library routines.  It is called as follows:",
+    "32767.5",
+    32767.5,
+    32767.6,
+    16,
+    table_generator<int16_t, generate_twiddles_12>,
+    "short",
+    4,
+    8,
+    "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb%s      */",
+    ", QRV_fft",
+};
+
+}  // namespace
+
+int main(int argc, char** argv) { return run_tool(profile, argc, argv); }
