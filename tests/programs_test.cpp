@@ -1,4 +1,6 @@
 // End to end: the built programs, their exact output, messages and status.
+#include "programs.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,72 +9,6 @@
 #include "run_program.hpp"
 
 namespace {
-
-struct Program {
-  const char* name;
-  const char* usage_line_4;
-  const char* usage_line_5;
-  const char* scale_text;
-  const char* bound_accepted;  // the largest scale, as a switch
-  const char* bound_refused;   // just above it
-  int entry_bits;
-};
-
-const Program kHw = {"wfac_hw_gen",
-                     "arrays for the QRV_fft_hw_a and QRV_ifft_hw_a FFT library routine.",
-                     "It is called as follows:",
-                     "32767.5",
-                     "-s32767.6",
-                     "-s32767.7",
-                     16};
-const Program kWw = {"wfac_ww_gen",
-                     "arrays for the QRV_fft_ww_a, QRV_fft_ww_ab and QRV_ifft_ww_a FFT",
-                     "library routines.  It is called as follows:",
-                     "2147483647.5",
-                     "-s2147483647.6",
-                     "-s2147483647.7",
-                     32};
-const Program kHh = {"wfac_hh_gen",
-                     "arrays for the QRV_fft, QRV_fft_hh_pa and QRV_fft_hh_pb FFT",
-                     "library routines.  It is called as follows:",
-                     "32767.5",
-                     "-s32767.6",
-                     "-s32767.7",
-                     16};
-const Program kPrograms[] = {kHh, kHw, kWw};
-
-std::string usage(const Program& p) {
-  const std::string lines[] = {
-      "",
-      "USAGE",
-      "    This is a stand-alone program intended to generate twiddle-factor",
-      std::string("    ") + p.usage_line_4,
-      std::string("    ") + p.usage_line_5,
-      "",
-      std::string("        ") + p.name + " [-s scale] N > outputfile.c",
-      "",
-      "    The argument 'N' specifies the size of the FFT.  This value",
-      "    must be a power of 2.  The switch '-s scale' allows selecting",
-      "    a different scale factor for the coefficients.  The default",
-      std::string("    scale factor is ") + p.scale_text + ".",
-      "",
-      "    This program will generate the twiddle factor array 'w' and",
-      "    output the result to the display.  Redirect the output to",
-      "    a file as shown above.",
-      "",
-  };
-  std::string text;
-  for (std::string line : lines) {
-    line.resize(72, ' ');
-    text += line + "\n";
-  }
-  return text;
-}
-
-const std::string kNumeric = "ERROR:  The -s switch requires a numeric argument.\n\n";
-const std::string kRange = "ERROR:  Scale factor out of range.\n\n";
-const std::string kBetween = "ERROR:  FFT size must be between 16 and 32768 points.\n";
-const std::string kPower = "ERROR:  FFT size must be a power of 2\n\n";
 
 // Refused command lines: what follows the usage text on standard error.
 struct Refusal {
@@ -132,8 +68,8 @@ const Refusal kRefusals[] = {
     {{"48"}, kPower},
     {{"100", "16"}, kPower},
     {{"64", "48"}, kPower},
-    {{"-s", "16"}, "ERROR:  Must specify FFT size.\n"},
-    {{"-s2", "-s3"}, "ERROR:  Must specify FFT size.\n"},
+    {{"-s", "16"}, kNoSize},
+    {{"-s2", "-s3"}, kNoSize},
 };
 
 std::string show(const std::vector<std::string>& args) {

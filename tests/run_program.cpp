@@ -22,7 +22,10 @@ std::string read_all(std::FILE* f) {
 
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                        Stdout mode) {
-  const std::string path = std::string(WFAC_PROGRAM_DIR) + "/" + program;
+  return run_command(std::string(WFAC_PROGRAM_DIR) + "/" + program, args, mode);
+}
+
+ProgramRun run_command(const std::string& path, const std::vector<std::string>& args, Stdout mode) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(path.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

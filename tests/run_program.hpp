@@ -17,5 +17,9 @@ enum class Stdout { Captured, DevFull, Closed };
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                        Stdout mode = Stdout::Captured);
 
+// Runs the executable at path.
+ProgramRun run_command(const std::string& path, const std::vector<std::string>& args,
+                       Stdout mode = Stdout::Captured);
+
 // The lines of text, each without its newline.
 std::vector<std::string> split_lines(const std::string& text);

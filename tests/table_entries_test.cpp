@@ -1,0 +1,116 @@
+// Every entry of every table, parsed back from the programs' output and
+// checked against an independent computation in long double.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fft/layout.h"
+#include "programs.hpp"
+#include "run_program.hpp"
+
+namespace {
+
+// The entries of an emitted table, read back from their text: a sign column
+// (a space or '-'), "0x" and hex digits. Fails the test on any other shape,
+// or when the count differs from the declared length.
+std::vector<long> parse_entries(const std::string& text, int bits) {
+  std::vector<long> entries;
+  int half = -1;
+  const std::string type = bits == 16 ? "short" : "int";
+  const std::string declaration = "const " + type + " w[2 * ";
+  const std::size_t at = text.find(declaration);
+  EXPECT_NE(at, std::string::npos);
+  if (at == std::string::npos) return entries;
+  EXPECT_EQ(std::sscanf(text.c_str() + at + declaration.size(), "%d] =\n{\n", &half), 1);
+  std::size_t pos = text.find("{\n", at) + 2;
+  const std::size_t digits = bits / 4;
+  while (true) {
+    EXPECT_EQ(text.compare(pos, 4, "    "), 0) << "at byte " << pos;
+    pos += 4;
+    while (true) {
+      const char sign = text[pos];
+      EXPECT_TRUE(sign == ' ' || sign == '-') << "at byte " << pos;
+      EXPECT_EQ(text.compare(pos + 1, 2, "0x"), 0) << "at byte " << pos;
+      const std::string hex = text.substr(pos + 3, digits);
+      EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << hex;
+      const long magnitude = std::stol(hex, nullptr, 16);
+      entries.push_back(sign == '-' ? -magnitude : magnitude);
+      pos += 3 + digits;
+      if (text.compare(pos, 2, ", ") != 0) break;
+      pos += 2;
+    }
+    if (text.compare(pos, 2, ",\n") != 0) break;
+    pos += 2;
+  }
+  EXPECT_EQ(text.substr(pos), "\n};\n");
+  EXPECT_EQ(static_cast<int>(entries.size()), 2 * half);
+  return entries;
+}
+
+// sin and cos of 2*pi*x/n, with x reduced exactly to the first octant so that
+// the long double argument is at most pi/4.
+void sin_cos(long x, long n, long double* s, long double* c) {
+  const long double pi = 3.141592653589793238462643383279502884L;
+  x %= n;
+  const long quadrant = x / (n / 4), rest = x % (n / 4);
+  long double sa, ca;  // of the angle within the quadrant, below pi/2
+  if (8 * rest <= n) {
+    sa = std::sin(2 * pi * rest / n);
+    ca = std::cos(2 * pi * rest / n);
+  } else {
+    sa = std::cos(2 * pi * (n / 4 - rest) / n);
+    ca = std::sin(2 * pi * (n / 4 - rest) / n);
+  }
+  const long double sines[] = {sa, ca, -sa, -ca}, cosines[] = {ca, -sa, -ca, sa};
+  *s = sines[quadrant];
+  *c = cosines[quadrant];
+}
+
+class ExactEntries : public testing::TestWithParam<Program> {};
+
+TEST_P(ExactEntries, MatchLongDoubleForEverySize) {
+  const Program& p = GetParam();
+  const long double scale = std::stold(p.scale_text);
+  const long double max = p.entry_bits == 16 ? 32767.0L : 2147483647.0L;
+  long double closest = 1;  // nearest approach of a scaled term to a nonzero integer
+  for (int n = 16; n <= 32768; n *= 2) {
+    const ProgramRun run = run_program(p.name, {std::to_string(n)});
+    ASSERT_EQ(run.status, 0);
+    const std::vector<long> entries = parse_entries(run.out, p.entry_bits);
+    std::vector<long> want(entries.size(), 0x7FFFFFFFL + 1);
+    int stage_start = 0;
+    for (int j = 1; j < n / 4; j *= 4) {
+      for (int b = 0; b < n / (4 * j); ++b) {
+        for (int r = 1; r <= 3; ++r) {
+          long double terms[2];
+          sin_cos(static_cast<long>(r) * b * j, n, &terms[0], &terms[1]);
+          const int slot = twiddle_slot(stage_start, b, r, p.paired);
+          for (int c = 0; c < 2; ++c) {
+            const long double term = scale * terms[c];
+            const long double nearest = std::round(term);
+            if (nearest != 0) closest = std::min(closest, std::fabs(term - nearest));
+            const long double clipped = std::fmin(std::fmax(term, -max - 1), max);
+            ASSERT_LT(static_cast<std::size_t>(slot + c), want.size()) << "N = " << n;
+            want[slot + c] = static_cast<long>(std::trunc(clipped));
+          }
+        }
+      }
+      stage_start += 6 * (n / (4 * j));
+    }
+    ASSERT_EQ(static_cast<int>(entries.size()), stage_start) << "N = " << n;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      ASSERT_EQ(entries[i], want[i]) << "N = " << n << ", entry " << i;
+  }
+  std::printf("%s: closest approach of a scaled term to a nonzero integer: %.3Lg\n", p.name,
+              closest);
+  RecordProperty("closest_approach", std::to_string(static_cast<double>(closest)));
+  EXPECT_GT(closest, 3e-5L);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ExactEntries, testing::ValuesIn(kPrograms),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

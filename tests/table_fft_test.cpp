@@ -1,0 +1,100 @@
+// The emitted C compiles as it stands and drives a correct radix-4 FFT.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fft/radix4.h"
+#include "programs.hpp"
+#include "run_program.hpp"
+#include "twiddle/twiddles.hpp"
+
+namespace {
+
+class CompiledTable : public testing::TestWithParam<Program> {};
+
+void write_file(const std::string& path, const std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
+  ASSERT_EQ(std::fclose(f), 0);
+}
+
+TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
+  const Program& p = GetParam();
+  // The object file whose extern w has the program's element type.
+  const char* check_main = p.entry_bits == 16 ? WFAC_CHECK_MAIN_16 : WFAC_CHECK_MAIN_32;
+  char dir_template[] = "/tmp/wfac_fft_XXXXXX";
+  ASSERT_NE(mkdtemp(dir_template), nullptr);
+  const std::string dir = dir_template, source = dir + "/table.c", object = dir + "/table.o",
+                    check = dir + "/check";
+  for (const char* scale : {p.scale_text, "1000"}) {
+    for (int n = 16; n <= 4096; n *= 2) {
+      const std::string size = std::to_string(n);
+      SCOPED_TRACE(std::string(p.name) + " -s " + scale + " " + size);
+      const ProgramRun table = run_program(p.name, {"-s", scale, size});
+      ASSERT_EQ(table.status, 0);
+      write_file(source, table.out);
+
+      const ProgramRun compile =
+          run_command(WFAC_C_COMPILER, {"-std=c99", "-Wall", "-Wextra", "-Werror",
+                                        "-Wno-unknown-pragmas", "-c", source, "-o", object});
+      ASSERT_EQ(compile.status, 0) << compile.err;
+      EXPECT_EQ(compile.err, "");
+      const ProgramRun link =
+          run_command(WFAC_C_COMPILER, {object, check_main, WFAC_RADIX4, "-lm", "-o", check});
+      ASSERT_EQ(link.status, 0) << link.err;
+
+      const ProgramRun run = run_command(check, {size, scale, p.paired ? "1" : "0"});
+      ASSERT_EQ(run.status, 0) << run.err;
+      const double error = std::stod(run.out);
+      EXPECT_LE(error, fft_error_bound(n, std::stod(scale)));
+    }
+  }
+  for (const std::string& f : {source, object, check}) unlink(f.c_str());
+  rmdir(dir.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, CompiledTable, testing::ValuesIn(kPrograms),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The check tells a right table from a wrong one by orders of magnitude.
+TEST(Radix4Check, RejectsCorruptedTables) {
+  const int n = 512;
+  const double scale = 32767.5;
+  std::vector<int16_t> six(2 * n), twelve(2 * n);
+  const int count = generate_twiddles_6(six.data(), n, scale);
+  generate_twiddles_12(twelve.data(), n, scale);
+  const double bound = fft_error_bound(n, scale);
+  ASSERT_LE(fft_relative_error(six.data(), 0, 0, n, scale), bound);
+  ASSERT_LE(fft_relative_error(twelve.data(), 0, 1, n, scale), bound);
+
+  std::vector<int16_t> conjugate = six, swapped = six, one_zeroed = six;
+  for (int i = 0; i < count; i += 2) {
+    conjugate[i] = static_cast<int16_t>(-conjugate[i]);
+    std::swap(swapped[i], swapped[i + 1]);
+  }
+  one_zeroed[count - 5] = 0;  // the cosine of one triple angle in the last stage
+  struct Case {
+    const char* what;
+    const int16_t* table;
+    int paired;
+  } cases[] = {
+      {"sines negated", conjugate.data(), 0},
+      {"sine and cosine swapped", swapped.data(), 0},
+      {"one cosine zeroed", one_zeroed.data(), 0},
+      {"paired table read as six-entry", twelve.data(), 0},
+      {"six-entry table read as paired", six.data(), 1},
+  };
+  for (const Case& c : cases) {
+    const double error = fft_relative_error(c.table, 0, c.paired, n, scale);
+    EXPECT_GT(error, 100 * bound) << c.what;
+    std::printf("%s: relative error %.3g, bound %.3g\n", c.what, error, bound);
+  }
+}
+
+}  // namespace
