@@ -1,6 +1,7 @@
 #include "run_program.hpp"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,15 +34,21 @@ ProgramRun run_command(const std::string& path, const std::vector<std::string>& 
 
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (mode == Stdout::Captured) dup2(fileno(out), 1);
-    if (mode == Stdout::DevFull) dup2(open("/dev/full", O_WRONLY), 1);
-    if (mode == Stdout::Closed) close(1);
-    dup2(fileno(err), 2);
-    execv(path.c_str(), argv.data());
-    _exit(127);
+  // posix_spawn, not fork: a sanitized test process is costly to copy.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (mode == Stdout::Captured) posix_spawn_file_actions_adddup2(&actions, fileno(out), 1);
+  if (mode == Stdout::DevFull)
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+  if (mode == Stdout::Closed) posix_spawn_file_actions_addclose(&actions, 1);
+  posix_spawn_file_actions_adddup2(&actions, fileno(err), 2);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    std::fclose(out);
+    std::fclose(err);
+    return {-1, "", std::string("cannot run ") + path};
   }
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
