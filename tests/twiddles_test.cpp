@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "fft/layout.h"
+
 namespace {
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -103,8 +105,8 @@ TEST(Generators, TwelveEntryGroupsPairTheSixEntryButterflies) {
         for (int u = 0; u < q / j; ++u) {
           for (int m = 0; m < 3; ++m) {
             for (int c = 0; c < 2; ++c) {
-              ASSERT_EQ(t12[stage + 12 * (u / 2) + 4 * m + 2 * (u % 2) + c],
-                        t6[stage + 6 * u + 2 * m + c])
+              ASSERT_EQ(t12[twiddle_slot(stage, u, m + 1, 1) + c],
+                        t6[twiddle_slot(stage, u, m + 1, 0) + c])
                   << "N = " << n << ", stride " << j << ", butterfly " << u * j;
             }
           }
