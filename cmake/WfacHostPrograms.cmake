@@ -1,0 +1,79 @@
+# The programs as build-host tools, for a project that adds wfac with
+# add_subdirectory() and compiles for another machine. The tables are made
+# while the project builds, so the programs must run here, on the build
+# host: they are never built with the project's (target) toolchain.
+#
+# WFAC_HOST_TOOLS_DIR names a folder of programs built or installed before
+# (it or its bin/ holds wfac_hw_gen, ...); otherwise the programs are built
+# from this source tree in a build of their own below this folder, with the
+# host compilers WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER (found as
+# cc and c++ on the host when not set). Either way the programs are the
+# imported executables wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen.
+
+set(wfac_programs wfac_hh_gen wfac_hw_gen wfac_ww_gen)
+
+if(WFAC_HOST_TOOLS_DIR)
+  foreach(program ${wfac_programs})
+    find_program(wfac_host_${program} ${program} PATHS "${WFAC_HOST_TOOLS_DIR}"
+                 PATH_SUFFIXES bin NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH NO_CACHE)
+    if(NOT wfac_host_${program})
+      message(FATAL_ERROR "wfac: WFAC_HOST_TOOLS_DIR is '${WFAC_HOST_TOOLS_DIR}', but "
+                          "neither it nor its bin/ holds ${program}; set it to the folder of "
+                          "the built or installed wfac programs")
+    endif()
+    add_executable(wfac::${program} IMPORTED GLOBAL)
+    set_target_properties(wfac::${program} PROPERTIES IMPORTED_LOCATION "${wfac_host_${program}}")
+  endforeach()
+  return()
+endif()
+
+# The host build must see nothing of the target's: no toolchain file, and
+# none of the compilers and flags that the environment may name for it.
+find_program(WFAC_HOST_C_COMPILER NAMES cc gcc clang NO_CMAKE_FIND_ROOT_PATH
+             DOC "C compiler of the build host, for wfac's programs")
+find_program(WFAC_HOST_CXX_COMPILER NAMES c++ g++ clang++ NO_CMAKE_FIND_ROOT_PATH
+             DOC "C++ compiler of the build host, for wfac's programs")
+set(host_build "${CMAKE_CURRENT_BINARY_DIR}/host")
+set(host_configure "${CMAKE_COMMAND}" -E env --unset=CC --unset=CXX --unset=CFLAGS
+    --unset=CXXFLAGS --unset=LDFLAGS --unset=CMAKE_TOOLCHAIN_FILE
+    "${CMAKE_COMMAND}" -S "${PROJECT_SOURCE_DIR}" -B "${host_build}" -G "${CMAKE_GENERATOR}"
+    -DCMAKE_BUILD_TYPE=Release -DWFAC_BUILD_TESTS=OFF)
+if(CMAKE_MAKE_PROGRAM)
+  list(APPEND host_configure "-DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}")
+endif()
+foreach(lang C CXX)
+  if(WFAC_HOST_${lang}_COMPILER)
+    list(APPEND host_configure "-DCMAKE_${lang}_COMPILER=${WFAC_HOST_${lang}_COMPILER}")
+  endif()
+endforeach()
+
+message(STATUS "wfac: configuring the programs for the build host in ${host_build}")
+execute_process(COMMAND ${host_configure} RESULT_VARIABLE status OUTPUT_VARIABLE log
+                ERROR_VARIABLE log)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR
+    "wfac: the programs that write the tables run on the build host, but no host compiler "
+    "works (C: '${WFAC_HOST_C_COMPILER}', C++: '${WFAC_HOST_CXX_COMPILER}'). Set "
+    "WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER to the host's C and C++ compilers, or "
+    "WFAC_HOST_TOOLS_DIR to a folder holding wfac programs built for the host.\n"
+    "The host configure said:\n${log}")
+endif()
+
+# The host build exports its programs; importing them gives their exact
+# paths for any generator and executable suffix.
+include("${host_build}/wfacTargets.cmake")
+set(host_files "")
+foreach(program ${wfac_programs})
+  # Seen by wfac_add_table() in every folder of the project, as the
+  # in-tree programs are.
+  set_target_properties(wfac::${program} PROPERTIES IMPORTED_GLOBAL TRUE)
+  get_target_property(file wfac::${program} IMPORTED_LOCATION_RELEASE)
+  list(APPEND host_files "${file}")
+endforeach()
+# Rebuilt on every build, a no-op when nothing changed, so that an edited
+# wfac source reaches the tables.
+add_custom_target(wfac_host_programs
+  COMMAND "${CMAKE_COMMAND}" --build "${host_build}" --config Release
+  BYPRODUCTS ${host_files}
+  COMMENT "Building wfac's programs for the build host"
+  VERBATIM)
