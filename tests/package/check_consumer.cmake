@@ -1,62 +1,63 @@
 # Builds tests/consumer against wfac and checks what it generated and printed.
 #   MODE: installed (cmake --install, then find_package), subdirectory
-#         (add_subdirectory of the source tree), bad_size (configure must
-#         fail) or bad_scale (the build must fail with the program's message
-#         and leave no table).
-#   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER.
-
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(status "${status}" PARENT_SCOPE)
-  set(output "${out}${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_ok what)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${status}):\n${output}")
-  endif()
-endfunction()
+#         (add_subdirectory of the source tree), bad_calls (each wrong call
+#         must stop the configure step with its message) or bad_scale (a
+#         build after a good one must fail with the program's message and
+#         leave no table).
+#   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
+#   CONFIG.
+include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
 set(build "${WORK}/build")
 set(prefix "${WORK}/prefix")
 set(configure "${CMAKE_COMMAND}" -S "${WFAC_SOURCE}/tests/consumer" -B "${build}" -G "${GENERATOR}"
-    "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}")
+    "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_CXX_COMPILER=${CXX_COMPILER}"
+    "-DCMAKE_BUILD_TYPE=${CONFIG}")
+set(build_it "${CMAKE_COMMAND}" --build "${build}" --config "${CONFIG}")
 
 if(MODE STREQUAL "subdirectory")
   list(APPEND configure "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}")
   set(bin "${build}/wfac")
 else()
-  run("${CMAKE_COMMAND}" --install "${WFAC_BUILD}" --prefix "${prefix}")
-  expect_ok("cmake --install")
-  foreach(file bin/wfac_hw_gen bin/wfac_ww_gen bin/wfac_hh_gen share/man/man1/wfac_hw_gen.1
-          share/man/man1/wfac_ww_gen.1 share/man/man1/wfac_hh_gen.1 lib/cmake/wfac/wfacConfig.cmake
-          lib/cmake/wfac/wfacConfigVersion.cmake)
-    if(NOT EXISTS "${prefix}/${file}")
-      message(FATAL_ERROR "not installed: ${file}")
-    endif()
-  endforeach()
+  install_wfac("${prefix}")
   list(APPEND configure "-DCMAKE_PREFIX_PATH=${prefix}")
   set(bin "${prefix}/bin")
 endif()
 
-if(MODE STREQUAL "bad_size")
-  run(${configure} -DHW_SIZE=48)
-  set(want "wfac_add_table: SIZE must be a power of 2 from 16 to 32768, not '48'")
-  if(status EQUAL 0 OR NOT output MATCHES "${want}")
-    message(FATAL_ERROR "configure with SIZE 48 should fail with \"${want}\":\n${output}")
-  endif()
+if(MODE STREQUAL "bad_calls")
+  # The sizes at both ends configure; each wrong call stops with its message.
+  foreach(size 16 32768)
+    run(${configure} -DHW_SIZE=${size})
+    expect_ok("configure with SIZE ${size}")
+  endforeach()
+  foreach(case
+      "HW_SIZE=48;wfac_add_table(print_hw): SIZE must be a power of 2 from 16 to 32768, not '48'"
+      "HW_SIZE=65536;SIZE must be a power of 2 from 16 to 32768, not '65536'"
+      "BAD=program;wfac_add_table(print_ww): PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
+      "BAD=name;wfac_add_table(print_ww): NAME must be a C identifier"
+      "BAD=symbol;wfac_add_table(print_ww): the array 'w' is already defined by wfac_add_table(print_hw)"
+      "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources")
+    list(POP_FRONT case setting)
+    run(${configure} -DHW_SIZE=64 -DBAD= -D${setting})
+    expect_failure("configure with ${setting}" "${case}")
+  endforeach()
   return()
 endif()
 
 if(MODE STREQUAL "bad_scale")
-  run(${configure} -DWW_SCALE=0)
+  run(${configure})
   expect_ok("configure")
-  run("${CMAKE_COMMAND}" --build "${build}")
-  if(status EQUAL 0 OR NOT output MATCHES "ERROR:  Scale factor out of range\\.")
-    message(FATAL_ERROR "the build with scale 0 should fail with the program's message:\n${output}")
+  run(${build_it})
+  expect_ok("build with a good scale")
+  run(${configure} -DWW_SCALE=0)
+  expect_ok("configure with scale 0")
+  run(${build_it})
+  expect_failure("the build with scale 0" "ERROR: Scale factor out of range.")
+  if(EXISTS "${build}/tables/w_ww.c")
+    message(FATAL_ERROR "a failed run left the earlier table behind")
   endif()
-  file(GLOB left "${build}/tables/*")
+  file(GLOB left "${build}/tables/*.tmp")
   if(left)
     message(FATAL_ERROR "a failed run left files behind: ${left}")
   endif()
@@ -65,15 +66,17 @@ endif()
 
 run(${configure})
 expect_ok("configure")
-run("${CMAKE_COMMAND}" --build "${build}")
+run(${build_it})
 expect_ok("build")
 
-# The entries the programs must give: trunc(scale * sin, cos) of 0 and 2*pi/N.
+# The entries the programs must give: trunc(scale * sin, cos) of 0 and 2*pi/N;
+# the 32-bit table's header declares 2 * 30 entries for N = 32.
 foreach(check "print_hw;0 32767 0 32767 0 32767 3211 32609"
-        "print_ww;0 1000000 0 1000000 0 1000000 195090 980785")
+        "print_ww;60: 0 1000000 0 1000000 0 1000000 195090 980785")
   list(GET check 0 program)
   list(GET check 1 want)
-  run("${build}/${program}")
+  find_built(program "${build}" ${program})
+  run("${program}")
   expect_ok("${program}")
   if(NOT output STREQUAL "${want}\n")
     message(FATAL_ERROR "${program} printed '${output}', not '${want}'")
@@ -83,7 +86,8 @@ endforeach()
 # The generated files are byte for byte what the programs write.
 foreach(check "wfac_hw_gen_64.c;wfac_hw_gen;64" "tables/w_ww.c;wfac_ww_gen;-s;1000000;32")
   list(POP_FRONT check file program)
-  execute_process(COMMAND "${bin}/${program}" ${check} OUTPUT_FILE "${WORK}/direct.c"
+  find_built(program "${bin}" ${program})
+  execute_process(COMMAND "${program}" ${check} OUTPUT_FILE "${WORK}/direct.c"
                   RESULT_VARIABLE status)
   expect_ok("${program}")
   run("${CMAKE_COMMAND}" -E compare_files "${build}/${file}" "${WORK}/direct.c")
@@ -93,7 +97,7 @@ foreach(check "wfac_hw_gen_64.c;wfac_hw_gen;64" "tables/w_ww.c;wfac_ww_gen;-s;10
 endforeach()
 
 # Nothing changed, so nothing is generated again.
-run("${CMAKE_COMMAND}" --build "${build}")
+run(${build_it})
 expect_ok("second build")
 if(output MATCHES "Generating")
   message(FATAL_ERROR "a build with nothing changed generated a table again:\n${output}")
@@ -101,7 +105,7 @@ endif()
 # A new scale generates the 32-bit table again.
 run(${configure} -DWW_SCALE=2000000)
 expect_ok("configure with a new scale")
-run("${CMAKE_COMMAND}" --build "${build}")
+run(${build_it})
 expect_ok("build with a new scale")
 if(NOT output MATCHES "Generating [^\n]*w_ww\\.c" OR output MATCHES "Generating [^\n]*wfac_hw_gen_64")
   message(FATAL_ERROR "a new scale should regenerate only the 32-bit table:\n${output}")

@@ -1,0 +1,49 @@
+# Helpers of the packaging checks.
+
+# Runs a command; sets status, output (standard output and error) and flat
+# (the output with each run of white space as one space, so that a message
+# CMake wrapped over lines still matches).
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REGEX REPLACE "[ \t\r\n]+" " " flat "${out}${err}")
+  set(status "${status}" PARENT_SCOPE)
+  set(output "${out}${err}" PARENT_SCOPE)
+  set(flat "${flat}" PARENT_SCOPE)
+endfunction()
+
+function(expect_ok what)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${status}):\n${output}")
+  endif()
+endfunction()
+
+# Expects the last run to have failed with text (a literal) in its output.
+function(expect_failure what text)
+  string(FIND "${flat}" "${text}" at)
+  if(status EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "${what} should fail with \"${text}\" (${status}):\n${output}")
+  endif()
+endfunction()
+
+# Installs the wfac build WFAC_BUILD into prefix and checks what it holds;
+# EXE is the programs' file suffix, CONFIG the build's configuration.
+function(install_wfac prefix)
+  run("${CMAKE_COMMAND}" --install "${WFAC_BUILD}" --prefix "${prefix}" --config "${CONFIG}")
+  expect_ok("cmake --install")
+  foreach(file bin/wfac_hw_gen${EXE} bin/wfac_ww_gen${EXE} bin/wfac_hh_gen${EXE}
+          share/man/man1/wfac_hw_gen.1 share/man/man1/wfac_ww_gen.1 share/man/man1/wfac_hh_gen.1
+          lib/cmake/wfac/wfacConfig.cmake lib/cmake/wfac/wfacConfigVersion.cmake)
+    if(NOT EXISTS "${prefix}/${file}")
+      message(FATAL_ERROR "not installed: ${file}")
+    endif()
+  endforeach()
+endfunction()
+
+# Sets var to the program name built in dir: in dir itself, or in its
+# configuration's folder with a multi-config generator.
+function(find_built var dir name)
+  set(${var} "${dir}/${name}${EXE}" PARENT_SCOPE)
+  if(NOT EXISTS "${dir}/${name}${EXE}" AND EXISTS "${dir}/${CONFIG}/${name}${EXE}")
+    set(${var} "${dir}/${CONFIG}/${name}${EXE}" PARENT_SCOPE)
+  endif()
+endfunction()
