@@ -185,18 +185,22 @@ TEST(Programs, EquivalentCommandLines) {
 }
 
 TEST(Programs, WriteFailuresEndWithStatusOne) {
-  for (const Program& p : kPrograms) {
-    for (const char* size : {"16", "32768"}) {
-      const ProgramRun full = run_program(p.name, {size}, Stdout::DevFull);
-      EXPECT_EQ(full.status, 1) << p.name;
-      EXPECT_EQ(full.err, "ERROR:  Unable to write twiddle factors: No space left on device\n")
-          << p.name;
-      const ProgramRun closed = run_program(p.name, {size}, Stdout::Closed);
-      EXPECT_EQ(closed.status, 1) << p.name;
-      EXPECT_EQ(closed.err, "ERROR:  Unable to write twiddle factors: Bad file descriptor\n")
-          << p.name;
+  struct Case {
+    Stdout mode;
+    const char* reason;
+  } cases[] = {{Stdout::Closed, "Bad file descriptor"}, {Stdout::DevFull, "No space left on device"}};
+  for (const Case& c : cases) {
+    if (c.mode == Stdout::DevFull && !have_dev_full()) continue;
+    for (const Program& p : kPrograms) {
+      for (const char* size : {"16", "32768"}) {
+        const ProgramRun run = run_program(p.name, {size}, c.mode);
+        EXPECT_EQ(run.status, 1) << p.name << " " << c.reason;
+        EXPECT_EQ(run.err, std::string("ERROR:  Unable to write twiddle factors: ") + c.reason + "\n")
+            << p.name;
+      }
     }
   }
+  if (!have_dev_full()) GTEST_SKIP() << "no /dev/full on this system: only a closed standard output was tried";
 }
 
 // Every size: the number of lines and the width of each.

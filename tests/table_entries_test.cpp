@@ -16,8 +16,8 @@ namespace {
 // The entries of an emitted table, read back from their text: a sign column
 // (a space or '-'), "0x" and hex digits. Fails the test on any other shape,
 // or when the count differs from the declared length.
-std::vector<long> parse_entries(const std::string& text, int bits) {
-  std::vector<long> entries;
+std::vector<long long> parse_entries(const std::string& text, int bits) {
+  std::vector<long long> entries;
   int half = -1;
   const std::string type = bits == 16 ? "short" : "int";
   const std::string declaration = "const " + type + " w[2 * ";
@@ -36,7 +36,7 @@ std::vector<long> parse_entries(const std::string& text, int bits) {
       EXPECT_EQ(text.compare(pos + 1, 2, "0x"), 0) << "at byte " << pos;
       const std::string hex = text.substr(pos + 3, digits);
       EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << hex;
-      const long magnitude = std::stol(hex, nullptr, 16);
+      const long long magnitude = std::stoll(hex, nullptr, 16);
       entries.push_back(sign == '-' ? -magnitude : magnitude);
       pos += 3 + digits;
       if (text.compare(pos, 2, ", ") != 0) break;
@@ -52,10 +52,10 @@ std::vector<long> parse_entries(const std::string& text, int bits) {
 
 // sin and cos of 2*pi*x/n, with x reduced exactly to the first octant so that
 // the long double argument is at most pi/4.
-void sin_cos(long x, long n, long double* s, long double* c) {
+void sin_cos(long long x, long long n, long double* s, long double* c) {
   const long double pi = 3.141592653589793238462643383279502884L;
   x %= n;
-  const long quadrant = x / (n / 4), rest = x % (n / 4);
+  const long long quadrant = x / (n / 4), rest = x % (n / 4);
   long double sa, ca;  // of the angle within the quadrant, below pi/2
   if (8 * rest <= n) {
     sa = std::sin(2 * pi * rest / n);
@@ -79,14 +79,14 @@ TEST_P(ExactEntries, MatchLongDoubleForEverySize) {
   for (int n = 16; n <= 32768; n *= 2) {
     const ProgramRun run = run_program(p.name, {std::to_string(n)});
     ASSERT_EQ(run.status, 0);
-    const std::vector<long> entries = parse_entries(run.out, p.entry_bits);
-    std::vector<long> want(entries.size(), 0x7FFFFFFFL + 1);
+    const std::vector<long long> entries = parse_entries(run.out, p.entry_bits);
+    std::vector<long long> want(entries.size(), 0x7FFFFFFFLL + 1);
     int stage_start = 0;
     for (int j = 1; j < n / 4; j *= 4) {
       for (int b = 0; b < n / (4 * j); ++b) {
         for (int r = 1; r <= 3; ++r) {
           long double terms[2];
-          sin_cos(static_cast<long>(r) * b * j, n, &terms[0], &terms[1]);
+          sin_cos(static_cast<long long>(r) * b * j, n, &terms[0], &terms[1]);
           const int slot = twiddle_slot(stage_start, b, r, p.paired);
           for (int c = 0; c < 2; ++c) {
             const long double term = scale * terms[c];
@@ -94,7 +94,7 @@ TEST_P(ExactEntries, MatchLongDoubleForEverySize) {
             if (nearest != 0) closest = std::min(closest, std::fabs(term - nearest));
             const long double clipped = std::fmin(std::fmax(term, -max - 1), max);
             ASSERT_LT(static_cast<std::size_t>(slot + c), want.size()) << "N = " << n;
-            want[slot + c] = static_cast<long>(std::trunc(clipped));
+            want[slot + c] = static_cast<long long>(std::trunc(clipped));
           }
         }
       }

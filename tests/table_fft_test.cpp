@@ -1,10 +1,10 @@
 // The emitted C compiles as it stands and drives a correct radix-4 FFT.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,8 +17,29 @@ namespace {
 
 class CompiledTable : public testing::TestWithParam<Program> {};
 
+// The commands that compile the table at source into object and link it with
+// the FFT check into check, in the spelling of the C compiler in use.
+std::vector<std::string> compile_command(const std::string& source, const std::string& object) {
+  if (WFAC_C_MSVC) return {"/nologo", "/W4", "/WX", "/wd4068", "/c", source, "/Fo" + object};
+  return {"-std=c99", "-Wall", "-Wextra", "-Werror", "-Wno-unknown-pragmas", "-c", source,
+          "-o",       object};
+}
+std::vector<std::string> link_command(const std::vector<std::string>& objects,
+                                      const std::string& check) {
+  std::vector<std::string> command = objects;
+  if (WFAC_C_MSVC) {
+    command.insert(command.begin(), "/nologo");
+    command.push_back("/Fe" + check);
+  } else {
+    if (WFAC_LIBM) command.push_back("-lm");
+    command.insert(command.end(), {"-o", check});
+  }
+  return command;
+}
+
 void write_file(const std::string& path, const std::string& text) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+  // Text mode: the table reaches the compiler as a program writes it here.
+  std::FILE* f = std::fopen(path.c_str(), "w");
   ASSERT_NE(f, nullptr) << path;
   ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), f), text.size());
   ASSERT_EQ(std::fclose(f), 0);
@@ -28,10 +49,13 @@ TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
   const Program& p = GetParam();
   // The object file whose extern w has the program's element type.
   const char* check_main = p.entry_bits == 16 ? WFAC_CHECK_MAIN_16 : WFAC_CHECK_MAIN_32;
-  char dir_template[] = "/tmp/wfac_fft_XXXXXX";
-  ASSERT_NE(mkdtemp(dir_template), nullptr);
-  const std::string dir = dir_template, source = dir + "/table.c", object = dir + "/table.o",
-                    check = dir + "/check";
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() / ("wfac_fft_" + std::to_string(std::random_device{}()));
+  ASSERT_TRUE(fs::create_directory(dir)) << dir;
+  const std::string source = (dir / "table.c").string(),
+                    object = (dir / ("table" WFAC_OBJECT_SUFFIX)).string(),
+                    check = (dir / ("check" WFAC_EXE_SUFFIX)).string();
   for (const char* scale : {p.scale_text, "1000"}) {
     for (int n = 16; n <= 4096; n *= 2) {
       const std::string size = std::to_string(n);
@@ -40,13 +64,11 @@ TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
       ASSERT_EQ(table.status, 0);
       write_file(source, table.out);
 
-      const ProgramRun compile =
-          run_command(WFAC_C_COMPILER, {"-std=c99", "-Wall", "-Wextra", "-Werror",
-                                        "-Wno-unknown-pragmas", "-c", source, "-o", object});
+      const ProgramRun compile = run_command(WFAC_C_COMPILER, compile_command(source, object));
       ASSERT_EQ(compile.status, 0) << compile.err;
       EXPECT_EQ(compile.err, "");
       const ProgramRun link =
-          run_command(WFAC_C_COMPILER, {object, check_main, WFAC_RADIX4, "-lm", "-o", check});
+          run_command(WFAC_C_COMPILER, link_command({object, check_main, WFAC_RADIX4}, check));
       ASSERT_EQ(link.status, 0) << link.err;
 
       const ProgramRun run = run_command(check, {size, scale, p.paired ? "1" : "0"});
@@ -55,8 +77,7 @@ TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
       EXPECT_LE(error, fft_error_bound(n, std::stod(scale)));
     }
   }
-  for (const std::string& f : {source, object, check}) unlink(f.c_str());
-  rmdir(dir.c_str());
+  fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, CompiledTable, testing::ValuesIn(kPrograms),
