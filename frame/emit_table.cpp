@@ -16,10 +16,14 @@ struct Writer {
   char buffer[4096];
 };
 
+// A stream may take every byte and still have failed to pass them on (an
+// unbuffered stream can report a failed write only in its error state), so
+// a stream in the error state is a failed write too.
 void flush(Writer& w) {
   if (w.used != 0 && w.error == 0) {
     errno = 0;
-    if (std::fwrite(w.buffer, 1, w.used, w.out) != w.used) w.error = errno != 0 ? errno : EIO;
+    if (std::fwrite(w.buffer, 1, w.used, w.out) != w.used || std::ferror(w.out))
+      w.error = errno != 0 ? errno : EIO;
   }
   w.used = 0;
 }
@@ -106,7 +110,7 @@ int emit_table(std::FILE* out, const void* entries, int count, int n, double sca
   flush(w);
   if (w.error == 0) {
     errno = 0;
-    if (std::fflush(out) != 0) w.error = errno != 0 ? errno : EIO;
+    if (std::fflush(out) != 0 || std::ferror(out)) w.error = errno != 0 ? errno : EIO;
   }
   return w.error;
 }

@@ -120,11 +120,58 @@ TEST(EmitTable, BoxLinesForSizeAndScale) {
   }
 }
 
+#ifdef __GLIBC__
+// A stream whose writes fail as told: the first with first_error, later ones
+// with later_error (0: they succeed). Counts the write attempts.
+struct FailingSink {
+  int first_error;
+  int later_error;
+  int writes;
+};
+
+ssize_t failing_write(void* cookie, const char*, std::size_t size) {
+  auto* sink = static_cast<FailingSink*>(cookie);
+  const int error = ++sink->writes == 1 ? sink->first_error : sink->later_error;
+  if (error == 0) return static_cast<ssize_t>(size);
+  errno = error;
+  return 0;  // a cookie stream's way of saying the write failed
+}
+#endif
+
 TEST(EmitTable, ReportsTheFirstFailedWrite) {
+  const std::vector<int32_t> entries(65532, -1);
+#ifdef __GLIBC__
+  struct Case {
+    const char* what;
+    int buffer;           // stdio buffer size; 0 for the default
+    bool failed_before;   // the stream is in the error state before the table
+    int later_error;
+    int want;
+    int most_writes;      // write attempts allowed, first one included
+  } cases[] = {
+      {"first write fails, then every other", 0, false, ENOSPC, EIO, 1},
+      {"only the first write fails", 1024, false, 0, EIO, 1},
+      {"an earlier write failed, the table's succeed", 0, true, 0, EIO, 1 << 20},
+  };
+  for (const Case& c : cases) {
+    FailingSink sink{EIO, c.later_error, 0};
+    std::FILE* out = fopencookie(&sink, "w", {nullptr, failing_write, nullptr, nullptr});
+    ASSERT_NE(out, nullptr);
+    if (c.buffer != 0) setvbuf(out, nullptr, _IOFBF, static_cast<std::size_t>(c.buffer));
+    if (c.failed_before) {
+      std::fputc('x', out);
+      EXPECT_NE(std::fflush(out), 0) << c.what;
+    }
+    EXPECT_EQ(emit_table(out, entries.data(), 65532, 32768, 1.0, false, format_32()), c.want)
+        << c.what;
+    EXPECT_LE(sink.writes, c.most_writes) << c.what;
+    sink.later_error = 0;  // nothing may be left to write at the close
+    std::fclose(out);
+  }
+#endif
   if (!have_dev_full()) GTEST_SKIP() << "no /dev/full on this system";
   std::FILE* full = std::fopen("/dev/full", "w");
   ASSERT_NE(full, nullptr);
-  const std::vector<int32_t> entries(65532, -1);
   EXPECT_EQ(emit_table(full, entries.data(), 65532, 32768, 1.0, false, format_32()), ENOSPC);
   std::fclose(full);
 }
