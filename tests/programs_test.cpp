@@ -60,6 +60,9 @@ const Refusal kRefusals[] = {
     {{"15"}, kBetween},
     {{"32769"}, kBetween},
     {{"65536"}, kBetween},
+    {{"327680"}, kBetween},  // 32768 and one digit more
+    {{"327689"}, kBetween},
+    {{"3276800"}, kBetween},
     {{"2147483648"}, kBetween},
     {{"4294967312"}, kBetween},
     {{"99999999999"}, kBetween},
@@ -201,6 +204,22 @@ TEST(Programs, WriteFailuresEndWithStatusOne) {
     }
   }
   if (!have_dev_full()) GTEST_SKIP() << "no /dev/full on this system: only a closed standard output was tried";
+}
+
+// A table that cannot be allocated: the one failure without the usage text.
+TEST(Programs, AllocationFailureEndsWithStatusOne) {
+  if (std::string(WFAC_FAILING_CALLOC).empty())
+    GTEST_SKIP() << "no failing calloc to preload here (not an ELF system, or a sanitizer build)";
+  for (const Program& p : kPrograms) {
+    const int bytes = 2 * 32768 * p.entry_bits / 8;  // 2N entries at N = 32768
+    const ProgramRun run =
+        run_program(p.name, {"32768"}, Stdout::Captured,
+                    {std::string("LD_PRELOAD=") + WFAC_FAILING_CALLOC,
+                     "WFAC_FAIL_CALLOC_BYTES=" + std::to_string(bytes)});
+    EXPECT_EQ(run.status, 1) << p.name;
+    EXPECT_EQ(run.out, "") << p.name;
+    EXPECT_EQ(run.err, "ERROR:  Unable to allocate memory for twiddle factors\n") << p.name;
+  }
 }
 
 // Every size: the number of lines and the width of each.
