@@ -41,6 +41,12 @@ set(host_configure "${CMAKE_COMMAND}" -E env --unset=CC --unset=CXX --unset=CFLA
 if(CMAKE_MAKE_PROGRAM)
   list(APPEND host_configure "-DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}")
 endif()
+# Only the configuration that is built, so that every configuration of the
+# project finds the programs there.
+get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+if(multi_config)
+  list(APPEND host_configure -DCMAKE_CONFIGURATION_TYPES=Release)
+endif()
 foreach(lang C CXX)
   if(WFAC_HOST_${lang}_COMPILER)
     list(APPEND host_configure "-DCMAKE_${lang}_COMPILER=${WFAC_HOST_${lang}_COMPILER}")

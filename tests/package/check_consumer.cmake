@@ -75,7 +75,7 @@ foreach(check "print_hw;0 32767 0 32767 0 32767 3211 32609"
         "print_ww;60: 0 1000000 0 1000000 0 1000000 195090 980785")
   list(GET check 0 program)
   list(GET check 1 want)
-  find_built(program "${build}" ${program})
+  find_built(program "${build}" ${program}${EXE})
   run("${program}")
   expect_ok("${program}")
   if(NOT output STREQUAL "${want}\n")
@@ -86,7 +86,7 @@ endforeach()
 # The generated files are byte for byte what the programs write.
 foreach(check "wfac_hw_gen_64.c;wfac_hw_gen;64" "tables/w_ww.c;wfac_ww_gen;-s;1000000;32")
   list(POP_FRONT check file program)
-  find_built(program "${bin}" ${program})
+  find_built(program "${bin}" ${program}${EXE})
   execute_process(COMMAND "${program}" ${check} OUTPUT_FILE "${WORK}/direct.c"
                   RESULT_VARIABLE status)
   expect_ok("${program}")

@@ -5,7 +5,8 @@
 #         (add_subdirectory, wfac building its own host programs), cxx (a
 #         C++-only project, add_subdirectory with WFAC_HOST_TOOLS_DIR) or
 #         no_host_compiler (configure must stop and say what to set).
-#   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, NM, READELF, EXE, CONFIG.
+#   WFAC_BUILD, PROGRAM_DIR (the host programs), WFAC_SOURCE, WORK,
+#   GENERATOR, NM, READELF, EXE, CONFIG.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
@@ -21,7 +22,7 @@ elseif(MODE STREQUAL "subdirectory")
   list(APPEND configure "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}")
 elseif(MODE STREQUAL "cxx")
   list(APPEND configure "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}" -DLANGUAGE=CXX
-       "-DWFAC_HOST_TOOLS_DIR=${WFAC_BUILD}")
+       "-DWFAC_HOST_TOOLS_DIR=${PROGRAM_DIR}")
 elseif(MODE STREQUAL "no_host_compiler")
   run(${configure} "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}"
       "-DWFAC_HOST_CXX_COMPILER=${WORK}/no-such-compiler")
@@ -32,9 +33,9 @@ endif()
 
 run(${configure})
 expect_ok("configure")
-run("${CMAKE_COMMAND}" --build "${build}")
+run("${CMAKE_COMMAND}" --build "${build}" --config "${CONFIG}")
 expect_ok("build")
-set(elf "${build}/firmware.elf")
+find_built(elf "${build}" firmware.elf)
 
 run("${NM}" -S --defined-only "${elf}")
 expect_ok("nm")
@@ -47,8 +48,7 @@ foreach(table "w_hw256;16;wfac_hw_gen;256" "w_ww64;32;wfac_ww_gen;-s;1000000;64"
   list(POP_FRONT table name bits program)
   # The entries the host program prints, as the little-endian bytes of the
   # target's two's complement entries, in hex.
-  find_built(program "${WFAC_BUILD}" ${program})
-  run("${program}" ${table})
+  run("${PROGRAM_DIR}/${program}${EXE}" ${table})
   expect_ok("${program}")
   string(FIND "${output}" "{" at)
   string(SUBSTRING "${output}" ${at} -1 body)

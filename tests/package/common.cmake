@@ -39,11 +39,11 @@ function(install_wfac prefix)
   endforeach()
 endfunction()
 
-# Sets var to the program name built in dir: in dir itself, or in its
-# configuration's folder with a multi-config generator.
-function(find_built var dir name)
-  set(${var} "${dir}/${name}${EXE}" PARENT_SCOPE)
-  if(NOT EXISTS "${dir}/${name}${EXE}" AND EXISTS "${dir}/${CONFIG}/${name}${EXE}")
-    set(${var} "${dir}/${CONFIG}/${name}${EXE}" PARENT_SCOPE)
+# Sets var to the file built in dir: in dir itself, or in the folder of
+# configuration CONFIG with a multi-config generator.
+function(find_built var dir file)
+  set(${var} "${dir}/${file}" PARENT_SCOPE)
+  if(NOT EXISTS "${dir}/${file}" AND EXISTS "${dir}/${CONFIG}/${file}")
+    set(${var} "${dir}/${CONFIG}/${file}" PARENT_SCOPE)
   endif()
 endfunction()

@@ -15,8 +15,9 @@ run("${CMAKE_COMMAND}" -S "${WFAC_SOURCE}" -B "${mingw}" -G "${GENERATOR}"
     --toolchain "${WFAC_SOURCE}/tests/windows/mingw-w64.cmake"
     -DCMAKE_BUILD_TYPE=Release -DWFAC_BUILD_TESTS=OFF)
 expect_ok("configure for Windows")
-run("${CMAKE_COMMAND}" --build "${mingw}")
+run("${CMAKE_COMMAND}" --build "${mingw}" --config Release)
 expect_ok("build for Windows")
+set(CONFIG Release)
 
 # Each case: the program, then "|" before each argument (so "||64" is an
 # empty argument and 64). The programs differ in usage text, bound and
@@ -42,7 +43,8 @@ set(sh "")
 set(index 0)
 foreach(case ${cases})
   string(REGEX MATCH "^[^|]*" program "${case}")
-  file(COPY "${mingw}/${program}.exe" DESTINATION "${windows}")
+  find_built(exe "${mingw}" ${program}.exe)
+  file(COPY "${exe}" DESTINATION "${windows}")
   set(bat_line "${program}.exe")
   set(sh_line "'${PROGRAM_DIR}/${program}'")
   # An empty field is an empty argument; a list drops those, so walk the text.
