@@ -143,11 +143,11 @@ TEST(EmitTable, ReportsTheFirstFailedWrite) {
 #ifdef __GLIBC__
   struct Case {
     const char* what;
-    int buffer;           // stdio buffer size; 0 for the default
-    bool failed_before;   // the stream is in the error state before the table
+    int buffer;          // stdio buffer size; 0 for the default
+    bool failed_before;  // the stream is in the error state before the table
     int later_error;
     int want;
-    int most_writes;      // write attempts allowed, first one included
+    int most_writes;  // write attempts allowed, first one included
   } cases[] = {
       {"first write fails, then every other", 0, false, ENOSPC, EIO, 1},
       {"only the first write fails", 1024, false, 0, EIO, 1},

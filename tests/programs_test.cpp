@@ -191,19 +191,22 @@ TEST(Programs, WriteFailuresEndWithStatusOne) {
   struct Case {
     Stdout mode;
     const char* reason;
-  } cases[] = {{Stdout::Closed, "Bad file descriptor"}, {Stdout::DevFull, "No space left on device"}};
+  } cases[] = {{Stdout::Closed, "Bad file descriptor"},
+               {Stdout::DevFull, "No space left on device"}};
   for (const Case& c : cases) {
     if (c.mode == Stdout::DevFull && !have_dev_full()) continue;
     for (const Program& p : kPrograms) {
       for (const char* size : {"16", "32768"}) {
         const ProgramRun run = run_program(p.name, {size}, c.mode);
         EXPECT_EQ(run.status, 1) << p.name << " " << c.reason;
-        EXPECT_EQ(run.err, std::string("ERROR:  Unable to write twiddle factors: ") + c.reason + "\n")
+        EXPECT_EQ(run.err,
+                  std::string("ERROR:  Unable to write twiddle factors: ") + c.reason + "\n")
             << p.name;
       }
     }
   }
-  if (!have_dev_full()) GTEST_SKIP() << "no /dev/full on this system: only a closed standard output was tried";
+  if (!have_dev_full())
+    GTEST_SKIP() << "no /dev/full on this system: only a closed standard output was tried";
 }
 
 // A table that cannot be allocated: the one failure without the usage text.
@@ -212,10 +215,9 @@ TEST(Programs, AllocationFailureEndsWithStatusOne) {
     GTEST_SKIP() << "no failing calloc to preload here (not an ELF system, or a sanitizer build)";
   for (const Program& p : kPrograms) {
     const int bytes = 2 * 32768 * p.entry_bits / 8;  // 2N entries at N = 32768
-    const ProgramRun run =
-        run_program(p.name, {"32768"}, Stdout::Captured,
-                    {std::string("LD_PRELOAD=") + WFAC_FAILING_CALLOC,
-                     "WFAC_FAIL_CALLOC_BYTES=" + std::to_string(bytes)});
+    const ProgramRun run = run_program(p.name, {"32768"}, Stdout::Captured,
+                                       {std::string("LD_PRELOAD=") + WFAC_FAILING_CALLOC,
+                                        "WFAC_FAIL_CALLOC_BYTES=" + std::to_string(bytes)});
     EXPECT_EQ(run.status, 1) << p.name;
     EXPECT_EQ(run.out, "") << p.name;
     EXPECT_EQ(run.err, "ERROR:  Unable to allocate memory for twiddle factors\n") << p.name;

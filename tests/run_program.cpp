@@ -102,7 +102,8 @@ ProgramRun run_command(const std::string& path, const std::vector<std::string>& 
   if (!env.empty()) {
     char* current = GetEnvironmentStringsA();
     const char* p = current;
-    for (; *p != '\0'; p += std::strlen(p) + 1) block.insert(block.end(), p, p + std::strlen(p) + 1);
+    for (; *p != '\0'; p += std::strlen(p) + 1)
+      block.insert(block.end(), p, p + std::strlen(p) + 1);
     FreeEnvironmentStringsA(current);
     for (const std::string& e : env) block.insert(block.end(), e.c_str(), e.c_str() + e.size() + 1);
     block.push_back('\0');

@@ -21,8 +21,8 @@ class CompiledTable : public testing::TestWithParam<Program> {};
 // the FFT check into check, in the spelling of the C compiler in use.
 std::vector<std::string> compile_command(const std::string& source, const std::string& object) {
   if (WFAC_C_MSVC) return {"/nologo", "/W4", "/WX", "/wd4068", "/c", source, "/Fo" + object};
-  return {"-std=c99", "-Wall", "-Wextra", "-Werror", "-Wno-unknown-pragmas", "-c", source,
-          "-o",       object};
+  return {"-std=c99", "-Wall", "-Wextra", "-Werror", "-Wno-unknown-pragmas",
+          "-c",       source,  "-o",      object};
 }
 std::vector<std::string> link_command(const std::vector<std::string>& objects,
                                       const std::string& check) {

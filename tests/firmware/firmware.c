@@ -11,11 +11,12 @@ volatile int firmware_sink;
 #ifdef __cplusplus
 extern "C"
 #endif
-    void reset_handler(void);
+    void
+    reset_handler(void);
 
 void reset_handler(void) {
-  firmware_sink = w_hw256[1] + (int)(sizeof w_ww64 / sizeof w_ww64[0]) + dsp_first_cosine() +
-                  firmware_pad;
+  firmware_sink =
+      w_hw256[1] + (int)(sizeof w_ww64 / sizeof w_ww64[0]) + dsp_first_cosine() + firmware_pad;
   for (;;) {
   }
 }
