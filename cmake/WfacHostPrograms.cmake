@@ -8,9 +8,8 @@
 # from this source tree in a build of their own below this folder, with the
 # host compilers WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER (found as
 # cc and c++ on the host when not set). Either way the programs are the
-# imported executables wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen.
-
-set(wfac_programs wfac_hh_gen wfac_hw_gen wfac_ww_gen)
+# imported executables wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen
+# (the names in wfac_programs).
 
 if(WFAC_HOST_TOOLS_DIR)
   foreach(program ${wfac_programs})
