@@ -104,7 +104,8 @@ int run_tool(const ToolProfile& profile, int argc, char** argv) {
   }
   if (n == -1) report_and_exit(profile, "Must specify FFT size.");
 
-  void* table = std::calloc(2 * static_cast<std::size_t>(n), profile.entry_width / 8);
+  void* table = std::calloc(2 * static_cast<std::size_t>(n),
+                            static_cast<std::size_t>(profile.entry_width / 8));
   if (table == nullptr) {
     std::fputs("ERROR:  Unable to allocate memory for twiddle factors\n", stderr);
     std::exit(1);
