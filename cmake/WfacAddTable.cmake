@@ -3,27 +3,100 @@
 #
 # Adds a build step that writes the program's table for [-s <scale>] <N> to
 # <file>, byte for byte what the program writes, and compiles it into
-# <target> as the array <symbol> (default w). <file> defaults to
-# <symbol>.c with NAME and <program>_<N>.c without, in
-# ${CMAKE_CURRENT_BINARY_DIR}, from which a relative path is taken too. The
-# step runs again when the program, SIZE or SCALE change.
+# <target> as the array <symbol> (default w). The call may stand in any
+# folder of the project, not only in the target's. The step runs again when
+# the program or the arguments change.
 #
-# Beside <file> it writes:
-# - <stem>.h, which declares the array ("extern const short <symbol>[2 * K];"
-#   or int, with C linkage in C++); its folder is on <target>'s include
-#   path, for <target> and for what links it.
-# - <stem>.wfac.c (.wfac.cpp in a project whose only language is C++), the
-#   source that is compiled in the table's place: it includes the table,
-#   names the array <symbol>, aligns it to 8 bytes on GCC and Clang (their
-#   compilers ignore the table's DATA_ALIGN pragma), and gives it external C
-#   linkage in C++. The unknown-pragma warning is off for that file alone.
+# Without OUTPUT the table is <symbol>.c with NAME and <program>_<N>.c
+# without, in the folder <target>_wfac of the target's binary folder; a
+# relative OUTPUT is taken from ${CMAKE_CURRENT_BINARY_DIR}. Beside the
+# table the step writes <stem>.h, which declares the array ("extern const
+# short <symbol>[2 * K];" or int, with C linkage in C++, 8-byte aligned on
+# GCC and Clang); that folder is on <target>'s include path, for <target>
+# and for what links it.
 #
-# Each symbol and each file may come from one call only in the whole build:
-# two tables of one name would collide, or silently pick one, at link time.
+# The table is not one of <target>'s sources. What <target> compiles is the
+# wrapper <target>_wfac/<symbol>.wfac.c (.wfac.cpp in a project whose only
+# language is C++), which includes the header and the table under the name
+# <symbol>, with the unknown-pragma warning off for that file alone. The
+# generated files lie in a folder of their own, so no property set here can
+# reach a source of the project's that has the same file name.
+#
+# A symbol may be defined by several calls only when each names a different
+# executable: a library (of any kind) can end up in one binary with another
+# table of that name, and then one would silently stand for the other. A
+# file may be written by one call only.
+
+# The functions keep these policies whatever the project that includes the
+# package sets.
+cmake_policy(PUSH)
+cmake_policy(VERSION 3.25)
+
+# Keywords of C (C89 to C23) and C++ (to C++20), which cannot name an array.
+set(_wfac_keywords
+  alignas alignof and and_eq asm auto bitand bitor bool break case catch char char8_t
+  char16_t char32_t class co_await co_return co_yield compl concept const const_cast
+  consteval constexpr constinit continue decltype default delete do double dynamic_cast
+  else enum explicit export extern false float for friend goto if inline int long mutable
+  namespace new noexcept not not_eq nullptr operator or or_eq private protected public
+  register reinterpret_cast requires restrict return short signed sizeof static
+  static_assert static_cast struct switch template this thread_local throw true try
+  typedef typeid typename typeof typeof_unqual union unsigned using virtual void volatile
+  wchar_t while xor xor_eq _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128
+  _Decimal32 _Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local)
+
+# Stops configure when CMake would take <file> for a source of a target in
+# the folders <dirs>: a relative source is looked for in its folder's source
+# and binary directories, and a source named without its extension matches
+# any. Properties of the generated file would then reach that source, or it
+# would be built from the table. <what> names the file in the message.
+function(_wfac_check_not_a_source call what file dirs)
+  cmake_path(REMOVE_EXTENSION file LAST_ONLY OUTPUT_VARIABLE bare)
+  foreach(dir IN LISTS dirs)
+    get_property(targets DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(other IN LISTS targets)
+      get_target_property(sources "${other}" SOURCES)
+      get_target_property(source_dir "${other}" SOURCE_DIR)
+      get_target_property(binary_dir "${other}" BINARY_DIR)
+      foreach(source IN LISTS sources)
+        if(source MATCHES "\\$<")
+          continue()
+        endif()
+        set(places "${source}")
+        if(NOT IS_ABSOLUTE "${source}")
+          set(places "${source_dir}/${source}" "${binary_dir}/${source}")
+        endif()
+        foreach(place IN LISTS places)
+          cmake_path(NORMAL_PATH place)
+          if(place STREQUAL file OR place STREQUAL bare)
+            message(FATAL_ERROR "${call}: ${what} ${file} is where CMake looks for the source "
+                                "'${source}' of target '${other}', which would then be built "
+                                "from the table or take its properties. Give the table an "
+                                "OUTPUT of its own, or leave OUTPUT out.")
+          endif()
+        endforeach()
+      endforeach()
+    endforeach()
+  endforeach()
+endfunction()
 
 function(wfac_add_table target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "PROGRAM;SIZE;SCALE;NAME;OUTPUT" "")
   set(call "wfac_add_table(${target})")
+  set(keywords PROGRAM SIZE SCALE NAME OUTPUT)
+  # cmake_parse_arguments keeps the last of a keyword given twice; a second
+  # SIZE is far more likely a mistake than a change of mind.
+  foreach(keyword IN LISTS keywords)
+    set(times 0)
+    foreach(arg IN LISTS ARGN)
+      if(arg STREQUAL keyword)
+        math(EXPR times "${times} + 1")
+      endif()
+    endforeach()
+    if(times GREATER 1)
+      message(FATAL_ERROR "${call}: ${keyword} is given ${times} times; give it once")
+    endif()
+  endforeach()
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "${keywords}" "")
   if(arg_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "${call}: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
   endif()
@@ -57,48 +130,66 @@ function(wfac_add_table target)
   # The scale is left to the program to check, which refuses a bad one at
   # build time with its own message.
   set(name w)
+  set(stem "${arg_PROGRAM}_${arg_SIZE}")
   if(DEFINED arg_NAME)
     if(NOT arg_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
       message(FATAL_ERROR "${call}: NAME must be a C identifier (letters, digits and "
                           "underscores, not starting with a digit), not '${arg_NAME}'")
     endif()
+    if(arg_NAME IN_LIST _wfac_keywords)
+      message(FATAL_ERROR "${call}: NAME '${arg_NAME}' is a keyword of C or C++, which cannot "
+                          "name the array; choose another NAME")
+    endif()
     set(name "${arg_NAME}")
+    set(stem "${arg_NAME}")
   endif()
-
-  set(output "${arg_OUTPUT}")
-  if(NOT output AND DEFINED arg_NAME)
-    set(output "${name}.c")
-  elseif(NOT output)
-    set(output "${arg_PROGRAM}_${arg_SIZE}.c")
-  endif()
-  cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
-  cmake_path(GET output PARENT_PATH dir)
-  cmake_path(GET output FILENAME file_name)
-  cmake_path(GET output STEM LAST_ONLY stem)
-  set(header "${dir}/${stem}.h")
 
   # C where the project has it; a C++-only project compiles the table as C++.
   get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
   if("C" IN_LIST languages)
     set(lang C)
-    set(wrapper "${dir}/${stem}.wfac.c")
+    set(extension c)
   elseif("CXX" IN_LIST languages)
     set(lang CXX)
-    set(wrapper "${dir}/${stem}.wfac.cpp")
+    set(extension cpp)
   else()
     message(FATAL_ERROR "${call}: the project enables neither C nor C++, so the table cannot "
                         "be compiled; add C or CXX to its project() languages")
   endif()
 
-  # One call per symbol and per file in the whole build.
-  set(here "${call} in ${CMAKE_CURRENT_LIST_FILE}")
-  get_property(earlier GLOBAL PROPERTY "wfac_table_symbol_${name}")
-  if(earlier)
-    message(FATAL_ERROR "${call}: the array '${name}' is already defined by ${earlier}; two "
-                        "tables of one name collide or silently pick one at link time. Give "
-                        "each table its own NAME.")
+  get_target_property(target_binary_dir "${target}" BINARY_DIR)
+  get_target_property(target_source_dir "${target}" SOURCE_DIR)
+  set(files_dir "${target_binary_dir}/${target}_wfac")
+  if(DEFINED arg_OUTPUT)
+    set(output "${arg_OUTPUT}")
+    cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
+  else()
+    set(output "${files_dir}/${stem}.c")
   endif()
-  foreach(file "${output}" "${header}")
+  cmake_path(GET output PARENT_PATH dir)
+  cmake_path(GET output STEM LAST_ONLY stem)
+  set(header "${dir}/${stem}.h")
+  set(wrapper "${files_dir}/${name}.wfac.${extension}")
+
+  set(dirs "${CMAKE_CURRENT_SOURCE_DIR}" "${target_source_dir}")
+  _wfac_check_not_a_source("${call}" OUTPUT "${output}" "${dirs}")
+  _wfac_check_not_a_source("${call}" "the header beside OUTPUT," "${header}" "${dirs}")
+
+  # A symbol in several executables is fine; anywhere else two tables of one
+  # name collide, or one silently stands for the other.
+  set(here "${call} in ${CMAKE_CURRENT_LIST_FILE}")
+  get_property(earlier_calls GLOBAL PROPERTY "wfac_table_symbol_${name}")
+  foreach(earlier IN LISTS earlier_calls)
+    string(REPLACE "|" ";" earlier "${earlier}")
+    list(POP_FRONT earlier earlier_target earlier_type earlier_here)
+    if(earlier_target STREQUAL target OR NOT earlier_type STREQUAL "EXECUTABLE"
+       OR NOT type STREQUAL "EXECUTABLE")
+      message(FATAL_ERROR "${call}: the array '${name}' is already defined by ${earlier_here}; "
+                          "two tables of one name collide or silently pick one at link time. "
+                          "Give each table its own NAME.")
+    endif()
+  endforeach()
+  foreach(file "${output}" "${header}" "${wrapper}")
     string(SHA1 key "${file}")
     get_property(earlier GLOBAL PROPERTY "wfac_table_file_${key}")
     if(earlier)
@@ -107,74 +198,44 @@ function(wfac_add_table target)
     endif()
     set_property(GLOBAL PROPERTY "wfac_table_file_${key}" "${here}")
   endforeach()
-  set_property(GLOBAL PROPERTY "wfac_table_symbol_${name}" "${here}")
+  set_property(GLOBAL APPEND PROPERTY "wfac_table_symbol_${name}" "${target}|${type}|${here}")
 
-  # The declared length, count / 2 as the table writes it: the count is
-  # 2N - 8 when N is a power of 4 and 2N - 4 otherwise.
-  if(arg_SIZE MATCHES "^(16|64|256|1024|4096|16384)$")
-    math(EXPR half "${arg_SIZE} - 4")
-  else()
-    math(EXPR half "${arg_SIZE} - 2")
-  endif()
-  set(element short)
-  if(arg_PROGRAM STREQUAL "wfac_ww_gen")
-    set(element int)
-  endif()
-  string(MAKE_C_IDENTIFIER "WFAC_${stem}_H" guard)
-  string(TOUPPER "${guard}" guard)
-  file(CONFIGURE OUTPUT "${header}" @ONLY CONTENT
-"/* The twiddle-factor table ${name}, written by ${arg_PROGRAM} into ${file_name}. */
-#ifndef ${guard}
-#define ${guard}
-#ifdef __cplusplus
-extern \"C\" {
-#endif
-extern const ${element} ${name}[2 * ${half}];
-#ifdef __cplusplus
-}
-#endif
-#endif
-")
-  set(rename "")
-  if(NOT name STREQUAL "w")
-    set(rename "#define w ${name}\n")
-  endif()
-  file(CONFIGURE OUTPUT "${wrapper}" @ONLY CONTENT
-"/* Compiles the table ${file_name} as the array ${name}. */
-#include \"${stem}.h\"
-#ifdef __GNUC__
-/* GCC and Clang ignore the table's alignment pragma; the definition takes
-   its alignment from this declaration. */
-extern const ${element} ${name}[2 * ${half}] __attribute__((aligned(8)));
-#endif
-${rename}#include \"${file_name}\"
-")
-
-  # A file that changes only when the program or its arguments do, so that a
-  # changed SCALE reruns the step with any generator.
+  # A file that changes only when the arguments do, so that a changed SCALE
+  # reruns the step with any generator.
   string(SHA1 id "${output}")
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
-  file(CONFIGURE OUTPUT "${stamp}" CONTENT "${arg_PROGRAM} ${arg_SCALE} ${arg_SIZE}\n")
+  set(step_args "-DSIZE=${arg_SIZE}" "-DSCALE=${arg_SCALE}" "-DNAME=${name}"
+      "-DOUTPUT=${output}" "-DWRAPPER=${wrapper}" "-DCALL=${here}")
+  string(REPLACE ";" "\n" stamp_text "${arg_PROGRAM};${step_args}")
+  file(CONFIGURE OUTPUT "${stamp}" CONTENT "${stamp_text}\n")
 
   set(program "$<TARGET_FILE:wfac::${arg_PROGRAM}>")
+  set(step "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake")
   add_custom_command(
-    OUTPUT "${output}"
-    COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" "-DSCALE=${arg_SCALE}"
-            "-DSIZE=${arg_SIZE}" "-DOUTPUT=${output}"
-            -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake"
-    DEPENDS wfac::${arg_PROGRAM} "${program}" "${stamp}"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake"
+    OUTPUT "${output}" "${header}" "${wrapper}"
+    COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
+    DEPENDS wfac::${arg_PROGRAM} "${program}" "${stamp}" "${step}"
     COMMENT "Generating ${output}"
     VERBATIM)
-  # The table is only included, by the wrapper, which is compiled instead.
-  target_sources("${target}" PRIVATE "${output}" "${wrapper}")
-  set_source_files_properties("${output}" TARGET_DIRECTORY "${target}"
-                              PROPERTIES HEADER_FILE_ONLY ON)
+  # The step belongs to this folder, the target may be in another: a target
+  # of its own runs the step before anything of the target is compiled.
+  set(step_target "${target}_wfac_${name}")
+  if(TARGET "${step_target}")
+    message(FATAL_ERROR "${call}: the target name ${step_target}, which this call needs for its "
+                        "build step, is taken; rename that target")
+  endif()
+  add_custom_target("${step_target}" DEPENDS "${output}" "${header}" "${wrapper}")
+  if(TARGET wfac_host_programs)
+    add_dependencies("${step_target}" wfac_host_programs)
+  endif()
+  add_dependencies("${target}" "${step_target}")
+
+  target_sources("${target}" PRIVATE "${wrapper}")
   set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
+    GENERATED ON
     LANGUAGE ${lang}
     COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:${lang},GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:${lang},MSVC>:/wd4068>")
   target_include_directories("${target}" PUBLIC "$<BUILD_INTERFACE:${dir}>")
-  if(TARGET wfac_host_programs)
-    add_dependencies("${target}" wfac_host_programs)
-  endif()
 endfunction()
+
+cmake_policy(POP)

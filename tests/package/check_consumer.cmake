@@ -36,7 +36,7 @@ if(MODE STREQUAL "bad_calls")
       "HW_SIZE=65536;SIZE must be a power of 2 from 16 to 32768, not '65536'"
       "BAD=program;wfac_add_table(print_ww): PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
       "BAD=name;wfac_add_table(print_ww): NAME must be a C identifier"
-      "BAD=symbol;wfac_add_table(print_ww): the array 'w' is already defined by wfac_add_table(print_hw)"
+      "BAD=symbol;wfac_add_table(print_hw): the array 'w' is already defined by wfac_add_table(print_hw)"
       "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources")
     list(POP_FRONT case setting)
     run(${configure} -DHW_SIZE=64 -DBAD= -D${setting})
@@ -54,10 +54,15 @@ if(MODE STREQUAL "bad_scale")
   expect_ok("configure with scale 0")
   run(${build_it})
   expect_failure("the build with scale 0" "ERROR: Scale factor out of range.")
-  if(EXISTS "${build}/tables/w_ww.c")
-    message(FATAL_ERROR "a failed run left the earlier table behind")
-  endif()
-  file(GLOB left "${build}/tables/*.tmp")
+  # The failure names the call to fix.
+  expect_failure("the build with scale 0"
+                 "wfac_add_table(print_ww) in ${WFAC_SOURCE}/tests/consumer/CMakeLists.txt: 'wfac_ww_gen -s 0 32' failed")
+  foreach(file tables/w_ww.c tables/w_ww.h print_ww_wfac/w_ww.wfac.c)
+    if(EXISTS "${build}/${file}")
+      message(FATAL_ERROR "a failed run left the earlier ${file} behind")
+    endif()
+  endforeach()
+  file(GLOB left "${build}/tables/*.tmp" "${build}/print_ww_wfac/*.tmp")
   if(left)
     message(FATAL_ERROR "a failed run left files behind: ${left}")
   endif()
@@ -68,6 +73,15 @@ run(${configure})
 expect_ok("configure")
 run(${build_it})
 expect_ok("build")
+if(MODE STREQUAL "subdirectory")
+  # Installing the project installs nothing of wfac's.
+  run("${CMAKE_COMMAND}" --install "${build}" --prefix "${WORK}/consumer" --config "${CONFIG}")
+  expect_ok("cmake --install of the project")
+  file(GLOB_RECURSE installed "${WORK}/consumer/*")
+  if(installed)
+    message(FATAL_ERROR "installing the project installed wfac's files: ${installed}")
+  endif()
+endif()
 
 # The entries the programs must give: trunc(scale * sin, cos) of 0 and 2*pi/N;
 # the 32-bit table's header declares 2 * 30 entries for N = 32.
@@ -84,7 +98,7 @@ foreach(check "print_hw;0 32767 0 32767 0 32767 3211 32609"
 endforeach()
 
 # The generated files are byte for byte what the programs write.
-foreach(check "wfac_hw_gen_64.c;wfac_hw_gen;64" "tables/w_ww.c;wfac_ww_gen;-s;1000000;32")
+foreach(check "print_hw_wfac/wfac_hw_gen_64.c;wfac_hw_gen;64" "tables/w_ww.c;wfac_ww_gen;-s;1000000;32")
   list(POP_FRONT check file program)
   find_built(program "${bin}" ${program}${EXE})
   execute_process(COMMAND "${program}" ${check} OUTPUT_FILE "${WORK}/direct.c"

@@ -39,11 +39,39 @@ function(install_wfac prefix)
   endforeach()
 endfunction()
 
-# Sets var to the file built in dir: in dir itself, or in the folder of
-# configuration CONFIG with a multi-config generator.
+# Sets var to the file built in dir (file may name a subfolder of dir): in
+# its folder itself, or in that folder's folder of configuration CONFIG with
+# a multi-config generator.
 function(find_built var dir file)
+  cmake_path(GET file PARENT_PATH sub)
+  cmake_path(GET file FILENAME name)
+  set(in_config "${dir}/${sub}/${CONFIG}/${name}")
+  cmake_path(NORMAL_PATH in_config)
   set(${var} "${dir}/${file}" PARENT_SCOPE)
-  if(NOT EXISTS "${dir}/${file}" AND EXISTS "${dir}/${CONFIG}/${file}")
-    set(${var} "${dir}/${CONFIG}/${file}" PARENT_SCOPE)
+  if(NOT EXISTS "${dir}/${file}" AND EXISTS "${in_config}")
+    set(${var} "${in_config}" PARENT_SCOPE)
   endif()
+endfunction()
+
+# Sets var to the entries of the table that program (a path) writes for the
+# arguments that follow, as signed decimal numbers.
+function(program_entries var program)
+  execute_process(COMMAND "${program}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE text)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${program} ${ARGN} failed (${status})")
+  endif()
+  string(FIND "${text}" "{" at)
+  string(SUBSTRING "${text}" ${at} -1 body)
+  string(REGEX MATCHALL "[ -]0x[0-9A-F]+" found "${body}")
+  set(entries "")
+  foreach(entry IN LISTS found)
+    string(SUBSTRING "${entry}" 1 -1 magnitude)
+    if(entry MATCHES "^-")
+      math(EXPR value "-${magnitude}")
+    else()
+      math(EXPR value "${magnitude}")
+    endif()
+    list(APPEND entries ${value})
+  endforeach()
+  set(${var} "${entries}" PARENT_SCOPE)
 endfunction()
