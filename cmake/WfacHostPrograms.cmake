@@ -36,7 +36,7 @@ set(host_build "${CMAKE_CURRENT_BINARY_DIR}/host")
 set(host_configure "${CMAKE_COMMAND}" -E env --unset=CC --unset=CXX --unset=CFLAGS
     --unset=CXXFLAGS --unset=LDFLAGS --unset=CMAKE_TOOLCHAIN_FILE
     "${CMAKE_COMMAND}" -S "${PROJECT_SOURCE_DIR}" -B "${host_build}" -G "${CMAKE_GENERATOR}"
-    -DCMAKE_BUILD_TYPE=Release -DWFAC_BUILD_TESTS=OFF)
+    -DCMAKE_BUILD_TYPE=Release -DWFAC_BUILD_TESTS=OFF -DWFAC_INSTALL=OFF)
 if(CMAKE_MAKE_PROGRAM)
   list(APPEND host_configure "-DCMAKE_MAKE_PROGRAM=${CMAKE_MAKE_PROGRAM}")
 endif()
@@ -64,6 +64,19 @@ if(NOT status EQUAL 0)
     "The host configure said:\n${log}")
 endif()
 
+# Built now as well, so that the programs exist from the start: any build
+# step of the project, not only wfac_add_table(), can run wfac::<program>
+# from a clean build, whatever the order in which the steps run.
+set(host_build_command "${CMAKE_COMMAND}" -E env --unset=MAKEFLAGS --unset=MFLAGS
+    --unset=MAKELEVEL "${CMAKE_COMMAND}" --build "${host_build}" --config Release)
+message(STATUS "wfac: building the programs for the build host")
+execute_process(COMMAND ${host_build_command} RESULT_VARIABLE status OUTPUT_VARIABLE log
+                ERROR_VARIABLE log)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "wfac: building the programs for the build host in ${host_build} "
+                      "failed:\n${log}")
+endif()
+
 # The host build exports its programs; importing them gives their exact
 # paths for any generator and executable suffix.
 include("${host_build}/wfacTargets.cmake")
@@ -75,10 +88,18 @@ foreach(program ${wfac_programs})
   get_target_property(file wfac::${program} IMPORTED_LOCATION_RELEASE)
   list(APPEND host_files "${file}")
 endforeach()
-# Rebuilt on every build, a no-op when nothing changed, so that an edited
-# wfac source reaches the tables.
-add_custom_target(wfac_host_programs
-  COMMAND "${CMAKE_COMMAND}" --build "${host_build}" --config Release
+# Built again when a source of wfac changed, and then only. The nested build
+# is not a child of the project's make, so it must not see that make's
+# jobserver, which it could not reach.
+file(GLOB_RECURSE host_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/frame/*"
+     "${PROJECT_SOURCE_DIR}/twiddle/*" "${PROJECT_SOURCE_DIR}/programs/*")
+set(host_stamp "${host_build}/wfac_host_programs.stamp")
+file(TOUCH "${host_stamp}")
+add_custom_command(OUTPUT "${host_stamp}"
+  COMMAND ${host_build_command}
+  COMMAND "${CMAKE_COMMAND}" -E touch "${host_stamp}"
+  DEPENDS ${host_sources} "${PROJECT_SOURCE_DIR}/CMakeLists.txt"
   BYPRODUCTS ${host_files}
   COMMENT "Building wfac's programs for the build host"
   VERBATIM)
+add_custom_target(wfac_host_programs DEPENDS "${host_stamp}")
