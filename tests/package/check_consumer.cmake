@@ -89,12 +89,7 @@ foreach(check "print_hw;0 32767 0 32767 0 32767 3211 32609"
         "print_ww;60: 0 1000000 0 1000000 0 1000000 195090 980785")
   list(GET check 0 program)
   list(GET check 1 want)
-  find_built(program "${build}" ${program}${EXE})
-  run("${program}")
-  expect_ok("${program}")
-  if(NOT output STREQUAL "${want}\n")
-    message(FATAL_ERROR "${program} printed '${output}', not '${want}'")
-  endif()
+  expect_prints("${build}" ${program}${EXE} "${want}")
 endforeach()
 
 # The generated files are byte for byte what the programs write.

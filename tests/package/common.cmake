@@ -75,3 +75,14 @@ function(program_entries var program)
   endforeach()
   set(${var} "${entries}" PARENT_SCOPE)
 endfunction()
+
+# Runs the program built in dir as file (see find_built) and expects it to
+# print want and a newline, and nothing else.
+function(expect_prints dir file want)
+  find_built(program "${dir}" "${file}")
+  run("${program}")
+  expect_ok("${program}")
+  if(NOT output STREQUAL "${want}\n")
+    message(FATAL_ERROR "${program} printed\n${output}\nnot\n${want}")
+  endif()
+endfunction()
