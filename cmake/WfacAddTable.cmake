@@ -1,5 +1,6 @@
 # wfac_add_table(<target> PROGRAM <wfac_hw_gen|wfac_ww_gen|wfac_hh_gen>
-#                SIZE <N> [SCALE <scale>] [NAME <symbol>] [OUTPUT <file>])
+#                SIZE <N> [SCALE <scale>] [NAME <symbol>] [OUTPUT <file>]
+#                [ALIGN <bytes>] [SECTION <name>])
 #
 # Adds a build step that writes the program's table for [-s <scale>] <N> to
 # <file>, byte for byte what the program writes, and compiles it into
@@ -11,9 +12,11 @@
 # without, in the folder <target>_wfac of the target's binary folder; a
 # relative OUTPUT is taken from ${CMAKE_CURRENT_BINARY_DIR}. Beside the
 # table the step writes <stem>.h, which declares the array ("extern const
-# short <symbol>[2 * K];" or int, with C linkage in C++, 8-byte aligned on
-# GCC and Clang); that folder is on <target>'s include path, for <target>
-# and for what links it.
+# short <symbol>[2 * K];" or int, with C linkage in C++; on GCC and Clang
+# aligned to ALIGN bytes, default 8, and in the linker section SECTION when
+# given) and the index <SYMBOL>_OFFSET_<M> at which the table of each size
+# M = N, N/4, ... >= 16 starts within it; that folder is on <target>'s
+# include path, for <target> and for what links it.
 #
 # The table is not one of <target>'s sources. What <target> compiles is the
 # wrapper <target>_wfac/<symbol>.wfac.c (.wfac.cpp in a project whose only
@@ -31,19 +34,7 @@
 # package sets.
 cmake_policy(PUSH)
 cmake_policy(VERSION 3.25)
-
-# Keywords of C (C89 to C23) and C++ (to C++20), which cannot name an array.
-set(_wfac_keywords
-  alignas alignof and and_eq asm auto bitand bitor bool break case catch char char8_t
-  char16_t char32_t class co_await co_return co_yield compl concept const const_cast
-  consteval constexpr constinit continue decltype default delete do double dynamic_cast
-  else enum explicit export extern false float for friend goto if inline int long mutable
-  namespace new noexcept not not_eq nullptr operator or or_eq private protected public
-  register reinterpret_cast requires restrict return short signed sizeof static
-  static_assert static_cast struct switch template this thread_local throw true try
-  typedef typeid typename typeof typeof_unqual union unsigned using virtual void volatile
-  wchar_t while xor xor_eq _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128
-  _Decimal32 _Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local)
+include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
 
 # Stops configure when CMake would take <file> for a source of a target in
 # the folders <dirs>: a relative source is looked for in its folder's source
@@ -82,7 +73,7 @@ endfunction()
 
 function(wfac_add_table target)
   set(call "wfac_add_table(${target})")
-  set(keywords PROGRAM SIZE SCALE NAME OUTPUT)
+  set(keywords PROGRAM SIZE SCALE NAME OUTPUT ALIGN SECTION)
   # cmake_parse_arguments keeps the last of a keyword given twice; a second
   # SIZE is far more likely a mistake than a change of mind.
   foreach(keyword IN LISTS keywords)
@@ -96,10 +87,17 @@ function(wfac_add_table target)
       message(FATAL_ERROR "${call}: ${keyword} is given ${times} times; give it once")
     endif()
   endforeach()
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "${keywords}" "")
-  if(arg_UNPARSED_ARGUMENTS)
-    message(FATAL_ERROR "${call}: unexpected arguments: ${arg_UNPARSED_ARGUMENTS}")
+  cmake_parse_arguments(PARSE_ARGV 1 table "" "${keywords}" "")
+  if(table_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "${call}: unexpected arguments: ${table_UNPARSED_ARGUMENTS}")
   endif()
+  # ALIGN and SECTION given with an empty value, or none, are given: the
+  # checks below refuse them (cmake_parse_arguments leaves them undefined).
+  foreach(keyword ALIGN SECTION)
+    if(NOT DEFINED table_${keyword} AND keyword IN_LIST ARGN)
+      set(table_${keyword} "")
+    endif()
+  endforeach()
   if(NOT TARGET "${target}")
     message(FATAL_ERROR "${call}: there is no target named '${target}'")
   endif()
@@ -115,34 +113,8 @@ function(wfac_add_table target)
     message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, which compiles no sources; "
                         "name an executable or a static, shared or object library")
   endif()
-  if(NOT arg_PROGRAM MATCHES "^(wfac_hw_gen|wfac_ww_gen|wfac_hh_gen)$")
-    message(FATAL_ERROR "${call}: PROGRAM must be wfac_hw_gen, wfac_ww_gen or "
-                        "wfac_hh_gen, not '${arg_PROGRAM}'")
-  endif()
-  if(NOT DEFINED arg_SIZE)
-    message(FATAL_ERROR "${call}: SIZE is missing")
-  endif()
-  set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
-  if(NOT arg_SIZE IN_LIST sizes)
-    message(FATAL_ERROR "${call}: SIZE must be a power of 2 from 16 to 32768, "
-                        "not '${arg_SIZE}'")
-  endif()
-  # The scale is left to the program to check, which refuses a bad one at
-  # build time with its own message.
-  set(name w)
-  set(stem "${arg_PROGRAM}_${arg_SIZE}")
-  if(DEFINED arg_NAME)
-    if(NOT arg_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
-      message(FATAL_ERROR "${call}: NAME must be a C identifier (letters, digits and "
-                          "underscores, not starting with a digit), not '${arg_NAME}'")
-    endif()
-    if(arg_NAME IN_LIST _wfac_keywords)
-      message(FATAL_ERROR "${call}: NAME '${arg_NAME}' is a keyword of C or C++, which cannot "
-                          "name the array; choose another NAME")
-    endif()
-    set(name "${arg_NAME}")
-    set(stem "${arg_NAME}")
-  endif()
+  _wfac_check_table_args("${call}")
+  set(name "${table_name}")
 
   # C where the project has it; a C++-only project compiles the table as C++.
   get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
@@ -160,11 +132,11 @@ function(wfac_add_table target)
   get_target_property(target_binary_dir "${target}" BINARY_DIR)
   get_target_property(target_source_dir "${target}" SOURCE_DIR)
   set(files_dir "${target_binary_dir}/${target}_wfac")
-  if(DEFINED arg_OUTPUT)
-    set(output "${arg_OUTPUT}")
+  if(DEFINED table_OUTPUT)
+    set(output "${table_OUTPUT}")
     cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
   else()
-    set(output "${files_dir}/${stem}.c")
+    set(output "${files_dir}/${table_stem}.c")
   endif()
   cmake_path(GET output PARENT_PATH dir)
   cmake_path(GET output STEM LAST_ONLY stem)
@@ -204,17 +176,22 @@ function(wfac_add_table target)
   # reruns the step with any generator.
   string(SHA1 id "${output}")
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
-  set(step_args "-DSIZE=${arg_SIZE}" "-DSCALE=${arg_SCALE}" "-DNAME=${name}"
-      "-DOUTPUT=${output}" "-DWRAPPER=${wrapper}" "-DCALL=${here}")
-  string(REPLACE ";" "\n" stamp_text "${arg_PROGRAM};${step_args}")
+  set(step_args "-DSIZE=${table_SIZE}" "-DSCALE=${table_SCALE}" "-DNAME=${name}"
+      "-DOUTPUT=${output}" "-DWRAPPER=${wrapper}" "-DALIGN=${table_align}" "-DCALL=${here}")
+  if(DEFINED table_SECTION)
+    list(APPEND step_args "-DSECTION=${table_SECTION}")
+  endif()
+  string(REPLACE ";" "\n" stamp_text "${table_PROGRAM};${step_args}")
   file(CONFIGURE OUTPUT "${stamp}" CONTENT "${stamp_text}\n")
 
-  set(program "$<TARGET_FILE:wfac::${arg_PROGRAM}>")
+  set(program "$<TARGET_FILE:wfac::${table_PROGRAM}>")
   set(step "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake")
   add_custom_command(
     OUTPUT "${output}" "${header}" "${wrapper}"
     COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
-    DEPENDS wfac::${arg_PROGRAM} "${program}" "${stamp}" "${step}"
+    DEPENDS wfac::${table_PROGRAM} "${program}" "${stamp}" "${step}"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
     COMMENT "Generating ${output}"
     VERBATIM)
   # The step belongs to this folder, the target may be in another: a target

@@ -5,6 +5,8 @@
 #   OUTPUT   the table, byte for byte what the program writes; beside it
 #            <stem>.h, the header that declares the array
 #   WRAPPER  the source compiled in the table's place
+#   ALIGN    the array's alignment in bytes on GCC and Clang
+#   SECTION  the array's linker section on GCC and Clang, when defined
 #   CALL     the wfac_add_table() call, named in the message of a failure
 #
 # Each file is written to a temporary file beside it first, and all three
@@ -12,6 +14,7 @@
 # build ever reads a partial file. A failed run removes what an earlier run
 # left under those names, so that no build can go on with an old table.
 cmake_minimum_required(VERSION 3.25)
+include("${CMAKE_CURRENT_LIST_DIR}/WfacVersion.cmake")
 
 cmake_path(GET OUTPUT PARENT_PATH dir)
 cmake_path(GET OUTPUT FILENAME table_file)
@@ -22,6 +25,7 @@ set(args "${SIZE}")
 if(NOT SCALE STREQUAL "")
   set(args -s "${SCALE}" "${SIZE}")
 endif()
+string(REPLACE ";" " " command "${program_name};${args}")
 
 string(RANDOM LENGTH 8 tag)
 set(files "${OUTPUT}" "${header}" "${WRAPPER}")
@@ -39,8 +43,7 @@ execute_process(COMMAND "${PROGRAM}" ${args} OUTPUT_FILE "${partial_table}"
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   file(REMOVE ${partials} ${files})
-  string(REPLACE ";" " " shown "${program_name};${args}")
-  message(FATAL_ERROR "${CALL}: '${shown}' failed (${status}), so ${OUTPUT} and its header "
+  message(FATAL_ERROR "${CALL}: '${command}' failed (${status}), so ${OUTPUT} and its header "
                       "and wrapper are not written")
 endif()
 
@@ -55,6 +58,18 @@ set(declared "${NAME}[2 * ${CMAKE_MATCH_2}]")
 
 string(MAKE_C_IDENTIFIER "WFAC_${stem}_H" guard)
 string(TOUPPER "${guard}" guard)
+# The table of N/4 is the end of the table of N: its stages are those of N
+# from stride 4 on, at the same angles. So the table of N holds those of N,
+# N/4, N/16, ... down to 16, the one of M from index 2N - 2M on (count(N) -
+# count(M), as both sizes are powers of 4 or neither is).
+string(TOUPPER "${NAME}" symbol)
+set(offsets "")
+set(size ${SIZE})
+while(size GREATER_EQUAL 16)
+  math(EXPR offset "2 * ${SIZE} - 2 * ${size}")
+  string(APPEND offsets "#define ${symbol}_OFFSET_${size} ${offset}\n")
+  math(EXPR size "${size} / 4")
+endwhile()
 # 32-bit entries as int need an int of 32 bits; on a target with a 16-bit
 # int every entry would be cut to its low 16 bits.
 set(int_check "")
@@ -66,16 +81,23 @@ if(element STREQUAL "int")
 ")
 endif()
 # GCC and Clang ignore the table's DATA_ALIGN pragma; the definition takes
-# the alignment from this, the array's only declaration.
+# its alignment, and its section, from this, the array's only declaration.
+set(attributes "aligned(${ALIGN})")
+if(DEFINED SECTION)
+  string(APPEND attributes ", section(\"${SECTION}\")")
+endif()
+# The first line says what wrote the table, and nothing that changes from
+# one build to the next: no date, no path.
 file(WRITE "${partial_header}"
-"/* The twiddle-factor table ${NAME}, written by ${program_name} into ${table_file}. */
+"/* ${table_file}: written by wfac ${WFAC_VERSION}, ${command} */
 #ifndef ${guard}
 #define ${guard}
-${int_check}#ifdef __cplusplus
+${int_check}/* The table of size M starts at index ${symbol}_OFFSET_<M>. */
+${offsets}#ifdef __cplusplus
 extern \"C\" {
 #endif
 #ifdef __GNUC__
-extern const ${element} ${declared} __attribute__((aligned(8)));
+extern const ${element} ${declared} __attribute__((${attributes}));
 #else
 extern const ${element} ${declared};
 #endif
