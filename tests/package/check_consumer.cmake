@@ -37,7 +37,9 @@ if(MODE STREQUAL "bad_calls")
       "BAD=program;wfac_add_table(print_ww): PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
       "BAD=name;wfac_add_table(print_ww): NAME must be a C identifier"
       "BAD=symbol;wfac_add_table(print_hw): the array 'w' is already defined by wfac_add_table(print_hw)"
-      "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources")
+      "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources"
+      "BAD=align;wfac_add_table(print_ww): ALIGN must be a power of 2 of at least 8 (bytes), such as 8, 16 or 32, not '12'"
+      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name, not empty and without double quotes, backslashes, semicolons or white space, not ''")
     list(POP_FRONT case setting)
     run(${configure} -DHW_SIZE=64 -DBAD= -D${setting})
     expect_failure("configure with ${setting}" "${case}")

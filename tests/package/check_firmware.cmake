@@ -1,12 +1,14 @@
 # Cross-compiles tests/firmware for a Cortex-M4 and checks its two tables in
-# the linked image: each symbol defined once, 8-byte aligned, and holding
-# exactly the entries that the host program prints.
+# the linked image: each symbol defined once, aligned as asked (one to 32
+# bytes in a section of its own), and holding exactly the entries that the
+# host program prints, also from each offset that its header gives for a
+# smaller size.
 #   MODE: installed (the package, through wfac_DIR), subdirectory
 #         (add_subdirectory, wfac building its own host programs), cxx (a
 #         C++-only project, add_subdirectory with WFAC_HOST_TOOLS_DIR) or
 #         no_host_compiler (configure must stop and say what to set).
 #   WFAC_BUILD, PROGRAM_DIR (the host programs), WFAC_SOURCE, WORK,
-#   GENERATOR, NM, READELF, EXE, CONFIG.
+#   GENERATOR, NM, READELF, EXE, CONFIG, VERSION (of wfac).
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
@@ -56,13 +58,13 @@ run("${READELF}" -S -W "${elf}")
 expect_ok("readelf")
 set(sections "${output}")
 
-foreach(table "w_hw256;16;wfac_hw_gen;256" "w_ww64;32;wfac_ww_gen;-s;1000000;64")
-  list(POP_FRONT table name bits program)
-  # The entries the host program prints, as the little-endian bytes of the
-  # target's two's complement entries, in hex.
-  program_entries(entries "${PROGRAM_DIR}/${program}${EXE}" ${table})
+# Sets var to the entries that program prints for the arguments that
+# follow, as the little-endian bytes of the target's two's complement
+# entries of <bits> bits, in lower-case hex.
+function(program_bytes var bits program)
+  program_entries(entries "${PROGRAM_DIR}/${program}${EXE}" ${ARGN})
   math(EXPR digits "${bits} / 4")
-  set(want "")
+  set(bytes "")
   foreach(value IN LISTS entries)
     if(value LESS 0)
       math(EXPR value "(1 << ${bits}) + ${value}" OUTPUT_FORMAT HEXADECIMAL)
@@ -77,10 +79,37 @@ foreach(table "w_hw256;16;wfac_hw_gen;256" "w_ww64;32;wfac_ww_gen;-s;1000000;64"
     foreach(byte RANGE 1 ${digits} 2)
       math(EXPR from "${digits} - ${byte} - 1")
       string(SUBSTRING "${value}" ${from} 2 pair)
-      string(APPEND want "${pair}")
+      string(APPEND bytes "${pair}")
     endforeach()
   endforeach()
-  string(TOLOWER "${want}" want)
+  string(TOLOWER "${bytes}" bytes)
+  set(${var} "${bytes}" PARENT_SCOPE)
+endfunction()
+
+# Sets var to the <size> bytes of the image at <address>, in hex, read from
+# the file section that holds them, and section to that section's name.
+function(image_bytes var section address size)
+  string(REGEX MATCHALL "[^ ]+ +PROGBITS +[0-9a-f]+ [0-9a-f]+ [0-9a-f]+" rows "${sections}")
+  foreach(row IN LISTS rows)
+    string(REGEX MATCH "([^ ]+) +PROGBITS +([0-9a-f]+) ([0-9a-f]+) ([0-9a-f]+)" _ "${row}")
+    math(EXPR section_address "0x${CMAKE_MATCH_2}")
+    math(EXPR section_end "0x${CMAKE_MATCH_2} + 0x${CMAKE_MATCH_4}")
+    if(address GREATER_EQUAL section_address AND address LESS section_end)
+      math(EXPR offset "0x${CMAKE_MATCH_3} + ${address} - ${section_address}")
+      file(READ "${elf}" bytes OFFSET ${offset} LIMIT ${size} HEX)
+      set(${var} "${bytes}" PARENT_SCOPE)
+      set(${section} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  message(FATAL_ERROR "no section holds address ${address}:\n${sections}")
+endfunction()
+
+# name, entry bits, alignment, section (or "any"), the program's command.
+foreach(table "w_hw256;16;32;.wfac_tables;wfac_hw_gen;256"
+        "w_ww64;32;8;any;wfac_ww_gen;-s;1000000;64")
+  list(POP_FRONT table name bits align want_section program)
+  program_bytes(want ${bits} ${program} ${table})
   string(LENGTH "${want}" want_length)
   math(EXPR want_size "${want_length} / 2")
 
@@ -92,28 +121,49 @@ foreach(table "w_hw256;16;wfac_hw_gen;256" "w_ww64;32;wfac_ww_gen;-s;1000000;64"
   string(REGEX MATCH "^([0-9a-f]+) ([0-9a-f]+)" _ "${found}")
   math(EXPR address "0x${CMAKE_MATCH_1}")
   math(EXPR size "0x${CMAKE_MATCH_2}")
-  math(EXPR misalignment "${address} % 8")
+  math(EXPR misalignment "${address} % ${align}")
   if(NOT misalignment EQUAL 0 OR NOT size EQUAL want_size)
     message(FATAL_ERROR "${name}: ${size} bytes at ${address}, which is ${misalignment} past "
-                        "a multiple of 8; want ${want_size} bytes at a multiple of 8")
+                        "a multiple of ${align}; want ${want_size} bytes at a multiple of ${align}")
   endif()
-
-  # The bytes of the symbol, read from the file section that holds it.
-  set(offset "")
-  string(REGEX MATCHALL "PROGBITS +[0-9a-f]+ [0-9a-f]+ [0-9a-f]+" rows "${sections}")
-  foreach(row ${rows})
-    string(REGEX MATCH "PROGBITS +([0-9a-f]+) ([0-9a-f]+) ([0-9a-f]+)" _ "${row}")
-    math(EXPR section_address "0x${CMAKE_MATCH_1}")
-    math(EXPR section_end "0x${CMAKE_MATCH_1} + 0x${CMAKE_MATCH_3}")
-    if(address GREATER_EQUAL section_address AND address LESS section_end)
-      math(EXPR offset "0x${CMAKE_MATCH_2} + ${address} - ${section_address}")
-    endif()
-  endforeach()
-  if(offset STREQUAL "")
-    message(FATAL_ERROR "${name}: no section holds address ${address}:\n${sections}")
-  endif()
-  file(READ "${elf}" bytes OFFSET ${offset} LIMIT ${size} HEX)
+  image_bytes(bytes section ${address} ${size})
   if(NOT bytes STREQUAL want)
     message(FATAL_ERROR "${name} in the image:\n${bytes}\nis not what the program prints:\n${want}")
   endif()
+  if(NOT want_section STREQUAL "any" AND NOT section STREQUAL want_section)
+    message(FATAL_ERROR "${name} lies in section ${section}, not in ${want_section}")
+  endif()
+  set(address_${name} ${address})
 endforeach()
+
+# The header of w_hw256 names what wrote it, with nothing that changes from
+# one build to the next, and gives the index of each smaller table within
+# it: the image's entries from there on are that table's.
+file(STRINGS "${build}/firmware_wfac/w_hw256.h" header)
+list(GET header 0 first)
+if(NOT first STREQUAL "/* w_hw256.c: written by wfac ${VERSION}, wfac_hw_gen 256 */")
+  message(FATAL_ERROR "w_hw256.h begins with '${first}'")
+endif()
+if(header MATCHES "${WORK}|${WFAC_SOURCE}")
+  message(FATAL_ERROR "w_hw256.h names a path of this build:\n${header}")
+endif()
+string(REGEX MATCHALL "#define W_HW256_OFFSET_[0-9]+ [0-9]+" offsets "${header}")
+set(sizes "")
+foreach(offset IN LISTS offsets)
+  string(REGEX MATCH "_([0-9]+) ([0-9]+)$" _ "${offset}")
+  set(size ${CMAKE_MATCH_1})
+  set(index ${CMAKE_MATCH_2})
+  list(APPEND sizes ${size})
+  program_bytes(want 16 wfac_hw_gen ${size})
+  string(LENGTH "${want}" length)
+  math(EXPR length "${length} / 2")
+  math(EXPR at "${address_w_hw256} + 2 * ${index}")
+  image_bytes(bytes section ${at} ${length})
+  if(NOT bytes STREQUAL want)
+    message(FATAL_ERROR "w_hw256 from ${offset}:\n${bytes}\nis not the table of ${size} "
+                        "points:\n${want}")
+  endif()
+endforeach()
+if(NOT sizes STREQUAL "256;64;16")
+  message(FATAL_ERROR "w_hw256.h gives offsets for ${sizes}, not 256, 64 and 16")
+endif()

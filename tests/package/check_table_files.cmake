@@ -14,13 +14,14 @@ include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 file(REMOVE_RECURSE "${WORK}")
 set(tables "${WORK}/tables")
 set(wrappers "${WORK}/wrappers")
-# program size name stem: one table keeps the default name w.
-foreach(table "wfac_hh_gen;64;w_hh64;w_hh64" "wfac_hw_gen;32;w;wfac_hw_gen_32"
-        "wfac_ww_gen;16;w_ww16;w_ww16")
+# program size name stem, then more arguments: one table keeps the default
+# name w, one has a wider alignment and a section of its own.
+foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.wfac_tables"
+        "wfac_hw_gen;32;w;wfac_hw_gen_32;-DALIGN=8" "wfac_ww_gen;16;w_ww16;w_ww16;-DALIGN=8")
   list(POP_FRONT table program size name stem)
   run("${CMAKE_COMMAND}" "-DPROGRAM=${PROGRAM_DIR}/${program}${EXE}" -DSIZE=${size} -DSCALE=
       -DNAME=${name} "-DOUTPUT=${tables}/${stem}.c" "-DWRAPPER=${wrappers}/${name}.wfac.c"
-      -DCALL=test -P "${WFAC_SOURCE}/cmake/WfacWriteTable.cmake")
+      ${table} -DCALL=test -P "${WFAC_SOURCE}/cmake/WfacWriteTable.cmake")
   expect_ok("the build step for ${program}")
 endforeach()
 file(WRITE "${WORK}/use_16.c" "#include \"w_hh64.h\"
