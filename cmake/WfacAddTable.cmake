@@ -113,7 +113,10 @@ function(wfac_add_table target)
     message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, which compiles no sources; "
                         "name an executable or a static, shared or object library")
   endif()
-  _wfac_check_table_args("${call}")
+  _wfac_check_table_args()
+  if(table_error)
+    message(FATAL_ERROR "${call}: ${table_error}")
+  endif()
   set(name "${table_name}")
 
   # C where the project has it; a C++-only project compiles the table as C++.

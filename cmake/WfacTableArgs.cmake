@@ -21,38 +21,41 @@ set(_wfac_keywords
 
 # Checks the arguments that the caller holds in table_PROGRAM (a program's
 # name), table_SIZE, table_NAME, table_ALIGN and table_SECTION (each
-# defined when given, if only as empty), and stops with a message that
-# begins with <call> at the first bad one. The scale is left to the program,
+# defined when given, if only as empty). The scale is left to the program,
 # which refuses a bad one with its own message. Sets in the caller:
+#   table_error  what is wrong with the first bad argument, or empty
 #   table_name   the array's name (default w)
-#   table_stem   the table file's default stem: NAME, or <program>_<N>
+#   table_stem   the table file's default stem: NAME, or <program>_<N>;
+#                empty when NAME, PROGRAM or SIZE is bad
 #   table_align  the array's alignment in bytes (default 8)
-function(_wfac_check_table_args call)
-  if(NOT table_PROGRAM MATCHES "^(wfac_hw_gen|wfac_ww_gen|wfac_hh_gen)$")
-    message(FATAL_ERROR "${call}: PROGRAM must be wfac_hw_gen, wfac_ww_gen or "
-                        "wfac_hh_gen, not '${table_PROGRAM}'")
-  endif()
-  if(NOT DEFINED table_SIZE)
-    message(FATAL_ERROR "${call}: SIZE is missing")
-  endif()
+function(_wfac_check_table_args)
+  set(error "")
   set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
-  if(NOT table_SIZE IN_LIST sizes)
-    message(FATAL_ERROR "${call}: SIZE must be a power of 2 from 16 to 32768, "
-                        "not '${table_SIZE}'")
+  if(NOT table_PROGRAM MATCHES "^(wfac_hw_gen|wfac_ww_gen|wfac_hh_gen)$")
+    set(error "PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not '${table_PROGRAM}'")
+  elseif(NOT DEFINED table_SIZE)
+    set(error "SIZE is missing")
+  elseif(NOT table_SIZE IN_LIST sizes)
+    set(error "SIZE must be a power of 2 from 16 to 32768, not '${table_SIZE}'")
+  else()
+    set(stem "${table_PROGRAM}_${table_SIZE}")
   endif()
   set(name w)
-  set(stem "${table_PROGRAM}_${table_SIZE}")
   if(DEFINED table_NAME)
+    set(stem "")
     if(NOT table_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
-      message(FATAL_ERROR "${call}: NAME must be a C identifier (letters, digits and "
-                          "underscores, not starting with a digit), not '${table_NAME}'")
+      string(CONCAT name_error "NAME must be a C identifier (letters, digits and "
+                    "underscores, not starting with a digit), not '${table_NAME}'")
+    elseif(table_NAME IN_LIST _wfac_keywords)
+      string(CONCAT name_error "NAME '${table_NAME}' is a keyword of C or C++, which cannot "
+                    "name the array; choose another NAME")
+    else()
+      set(name "${table_NAME}")
+      set(stem "${table_NAME}")
     endif()
-    if(table_NAME IN_LIST _wfac_keywords)
-      message(FATAL_ERROR "${call}: NAME '${table_NAME}' is a keyword of C or C++, which "
-                          "cannot name the array; choose another NAME")
+    if(NOT error AND name_error)
+      set(error "${name_error}")
     endif()
-    set(name "${table_NAME}")
-    set(stem "${table_NAME}")
   endif()
   # The table's comment asks for 8 bytes; wider suits wide vector loads.
   set(align 8)
@@ -66,18 +69,19 @@ function(_wfac_check_table_args call)
         set(align 0)
       endif()
     endif()
-    if(align LESS 8)
-      message(FATAL_ERROR "${call}: ALIGN must be a power of 2 of at least 8 (bytes), "
-                          "such as 8, 16 or 32, not '${table_ALIGN}'")
+    if(align LESS 8 AND NOT error)
+      string(CONCAT error "ALIGN must be a power of 2 of at least 8 (bytes), such as 8, 16 "
+                   "or 32, not '${table_ALIGN}'")
     endif()
   endif()
   # The name stands in a C string in the header, and in the build's command
   # lines and lists.
-  if(DEFINED table_SECTION AND (table_SECTION STREQUAL "" OR table_SECTION MATCHES "[\"\\; \t\r\n]"))
-    message(FATAL_ERROR "${call}: SECTION must be a linker section name, not empty and without "
-                        "double quotes, backslashes, semicolons or white space, not "
-                        "'${table_SECTION}'")
+  if(DEFINED table_SECTION AND (table_SECTION STREQUAL "" OR table_SECTION MATCHES "[\"\\; \t\r\n]")
+     AND NOT error)
+    string(CONCAT error "SECTION must be a linker section name, not empty and without double "
+                 "quotes, backslashes, semicolons or white space, not '${table_SECTION}'")
   endif()
+  set(table_error "${error}" PARENT_SCOPE)
   set(table_name "${name}" PARENT_SCOPE)
   set(table_stem "${stem}" PARENT_SCOPE)
   set(table_align "${align}" PARENT_SCOPE)
