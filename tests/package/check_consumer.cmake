@@ -5,7 +5,7 @@
 #         build after a good one must fail with the program's message and
 #         leave no table).
 #   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
-#   CONFIG.
+#   CONFIG; PREFIX, in mode installed, a wfac installed there before.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
@@ -19,6 +19,10 @@ set(build_it "${CMAKE_COMMAND}" --build "${build}" --config "${CONFIG}")
 if(MODE STREQUAL "subdirectory")
   list(APPEND configure "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}")
   set(bin "${build}/wfac")
+elseif(DEFINED PREFIX)
+  set(prefix "${PREFIX}")
+  list(APPEND configure "-DCMAKE_PREFIX_PATH=${prefix}")
+  set(bin "${prefix}/bin")
 else()
   install_wfac("${prefix}")
   list(APPEND configure "-DCMAKE_PREFIX_PATH=${prefix}")

@@ -1,0 +1,56 @@
+# Makes the release packages with cpack and checks that each, unpacked
+# anywhere, holds the programs, man pages and CMake package: a program runs
+# from it and gives the build's output, and tests/consumer builds against
+# it (check_consumer.cmake, mode installed). The .deb is unpacked with
+# dpkg-deb -x, where there is one.
+#   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
+#   CONFIG, CPACK.
+include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
+
+file(REMOVE_RECURSE "${WORK}")
+run("${CPACK}" --config "${WFAC_BUILD}/CPackConfig.cmake" -C "${CONFIG}" -B "${WORK}/packages")
+expect_ok("cpack")
+
+# Each package's folder of the install prefix once unpacked.
+set(prefixes "")
+file(GLOB archives "${WORK}/packages/wfac-*.tar.gz")
+foreach(archive IN LISTS archives)
+  file(ARCHIVE_EXTRACT INPUT "${archive}" DESTINATION "${WORK}/tgz")
+  file(GLOB prefix LIST_DIRECTORIES true "${WORK}/tgz/wfac-*")
+  list(APPEND prefixes "${prefix}")
+endforeach()
+find_program(DPKG_DEB dpkg-deb)
+file(GLOB debs "${WORK}/packages/wfac_*.deb")
+if(DPKG_DEB AND NOT debs)
+  message(FATAL_ERROR "dpkg-deb is here, but cpack made no .deb")
+endif()
+foreach(deb IN LISTS debs)
+  run("${DPKG_DEB}" -x "${deb}" "${WORK}/deb")
+  expect_ok("dpkg-deb -x")
+  list(APPEND prefixes "${WORK}/deb/usr")
+endforeach()
+if(NOT prefixes)
+  message(FATAL_ERROR "cpack made no .tar.gz")
+endif()
+
+find_built(built "${WFAC_BUILD}" wfac_hw_gen${EXE})
+execute_process(COMMAND "${built}" -s 1000 32 OUTPUT_VARIABLE want)
+set(index 0)
+foreach(prefix IN LISTS prefixes)
+  foreach(file bin/wfac_hh_gen${EXE} bin/wfac_ww_gen${EXE} share/man/man1/wfac_hw_gen.1
+          share/doc/wfac/LICENSE lib/cmake/wfac/WfacWriteTable.cmake)
+    if(NOT EXISTS "${prefix}/${file}")
+      message(FATAL_ERROR "the package unpacked in ${prefix} holds no ${file}")
+    endif()
+  endforeach()
+  run("${prefix}/bin/wfac_hw_gen${EXE}" -s 1000 32)
+  if(NOT output STREQUAL want)
+    message(FATAL_ERROR "${prefix}/bin/wfac_hw_gen printed\n${output}\nnot\n${want}")
+  endif()
+  math(EXPR index "${index} + 1")
+  run("${CMAKE_COMMAND}" -DMODE=installed "-DPREFIX=${prefix}" "-DWORK=${WORK}/consumer${index}"
+      "-DWFAC_BUILD=${WFAC_BUILD}" "-DWFAC_SOURCE=${WFAC_SOURCE}" "-DGENERATOR=${GENERATOR}"
+      "-DC_COMPILER=${C_COMPILER}" "-DCXX_COMPILER=${CXX_COMPILER}" "-DEXE=${EXE}"
+      "-DCONFIG=${CONFIG}" -P "${CMAKE_CURRENT_LIST_DIR}/check_consumer.cmake")
+  expect_ok("the consumer against ${prefix}")
+endforeach()
