@@ -33,7 +33,7 @@
 # The functions keep these policies whatever the project that includes the
 # package sets.
 cmake_policy(PUSH)
-cmake_policy(VERSION 3.25)
+cmake_policy(VERSION 3.22...4.3)
 include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
 
 # Stops configure when CMake would take <file> for a source of a target in
@@ -98,6 +98,13 @@ function(wfac_add_table target)
       set(table_${keyword} "")
     endif()
   endforeach()
+  # An empty NAME, OUTPUT or SCALE is one not given (newer CMake defines a
+  # keyword given an empty value, older ones leave it undefined).
+  foreach(keyword NAME OUTPUT SCALE)
+    if(DEFINED table_${keyword} AND "${table_${keyword}}" STREQUAL "")
+      unset(table_${keyword})
+    endif()
+  endforeach()
   if(NOT TARGET "${target}")
     message(FATAL_ERROR "${call}: there is no target named '${target}'")
   endif()
@@ -113,12 +120,6 @@ function(wfac_add_table target)
     message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, which compiles no sources; "
                         "name an executable or a static, shared or object library")
   endif()
-  _wfac_check_table_args()
-  if(table_error)
-    message(FATAL_ERROR "${call}: ${table_error}")
-  endif()
-  set(name "${table_name}")
-
   # C where the project has it; a C++-only project compiles the table as C++.
   get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
   if("C" IN_LIST languages)
@@ -135,16 +136,21 @@ function(wfac_add_table target)
   get_target_property(target_binary_dir "${target}" BINARY_DIR)
   get_target_property(target_source_dir "${target}" SOURCE_DIR)
   set(files_dir "${target_binary_dir}/${target}_wfac")
-  if(DEFINED table_OUTPUT)
-    set(output "${table_OUTPUT}")
-    cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
-  else()
-    set(output "${files_dir}/${table_stem}.c")
+  set(name w)
+  if(DEFINED table_NAME)
+    set(name "${table_NAME}")
   endif()
+  set(table_BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+  set(table_DEFAULT_DIR "${files_dir}")
+  set(table_WRAPPER "${files_dir}/${name}.wfac.${extension}")
+  _wfac_check_table_args()
+  if(table_error)
+    message(FATAL_ERROR "${call}: ${table_error}")
+  endif()
+  set(output "${table_output}")
+  set(header "${table_header}")
+  set(wrapper "${table_wrapper}")
   cmake_path(GET output PARENT_PATH dir)
-  cmake_path(GET output STEM LAST_ONLY stem)
-  set(header "${dir}/${stem}.h")
-  set(wrapper "${files_dir}/${name}.wfac.${extension}")
 
   set(dirs "${CMAKE_CURRENT_SOURCE_DIR}" "${target_source_dir}")
   _wfac_check_not_a_source("${call}" OUTPUT "${output}" "${dirs}")
@@ -179,12 +185,15 @@ function(wfac_add_table target)
   # reruns the step with any generator.
   string(SHA1 id "${output}")
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
+  include("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake")
   set(step_args "-DSIZE=${table_SIZE}" "-DSCALE=${table_SCALE}" "-DNAME=${name}"
       "-DOUTPUT=${output}" "-DWRAPPER=${wrapper}" "-DALIGN=${table_align}" "-DCALL=${here}")
   if(DEFINED table_SECTION)
     list(APPEND step_args "-DSECTION=${table_SECTION}")
   endif()
-  string(REPLACE ";" "\n" stamp_text "${table_PROGRAM};${step_args}")
+  # The version too: after an upgrade, one re-run of CMake makes every
+  # table again, whatever the times of the unpacked files.
+  string(REPLACE ";" "\n" stamp_text "wfac ${WFAC_VERSION};${table_PROGRAM};${step_args}")
   file(CONFIGURE OUTPUT "${stamp}" CONTENT "${stamp_text}\n")
 
   set(program "$<TARGET_FILE:wfac::${table_PROGRAM}>")
@@ -213,8 +222,13 @@ function(wfac_add_table target)
   target_sources("${target}" PRIVATE "${wrapper}")
   set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
     GENERATED ON
-    LANGUAGE ${lang}
-    COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:${lang},GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:${lang},MSVC>:/wd4068>")
+    LANGUAGE ${lang})
+  # A C wrapper quiets the table's pragma itself; g++ before 13 does not
+  # take that from a C++ one, which gets the option instead.
+  if(lang STREQUAL "CXX")
+    set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
+      COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:CXX,MSVC>:/wd4068>")
+  endif()
   target_include_directories("${target}" PUBLIC "$<BUILD_INTERFACE:${dir}>")
 endfunction()
 

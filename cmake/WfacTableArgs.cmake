@@ -1,35 +1,52 @@
 # The checks and defaults of a table's arguments, the same for
-# wfac_add_table() and for its build step.
+# wfac_add_table() and for its build step: what is accepted gives the right
+# table, what is refused gets one message naming the argument and what it
+# may be.
 
 # The function keeps these policies whatever the including project or
 # script sets.
 cmake_policy(PUSH)
-cmake_policy(VERSION 3.25)
-
-# Keywords of C (C89 to C23) and C++ (to C++20), which cannot name an array.
-set(_wfac_keywords
-  alignas alignof and and_eq asm auto bitand bitor bool break case catch char char8_t
-  char16_t char32_t class co_await co_return co_yield compl concept const const_cast
-  consteval constexpr constinit continue decltype default delete do double dynamic_cast
-  else enum explicit export extern false float for friend goto if inline int long mutable
-  namespace new noexcept not not_eq nullptr operator or or_eq private protected public
-  register reinterpret_cast requires restrict return short signed sizeof static
-  static_assert static_cast struct switch template this thread_local throw true try
-  typedef typeid typename typeof typeof_unqual union unsigned using virtual void volatile
-  wchar_t while xor xor_eq _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128
-  _Decimal32 _Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local)
+cmake_policy(VERSION 3.22...4.3)
 
 # Checks the arguments that the caller holds in table_PROGRAM (a program's
-# name), table_SIZE, table_NAME, table_ALIGN and table_SECTION (each
-# defined when given, if only as empty). The scale is left to the program,
-# which refuses a bad one with its own message. Sets in the caller:
-#   table_error  what is wrong with the first bad argument, or empty
-#   table_name   the array's name (default w)
-#   table_stem   the table file's default stem: NAME, or <program>_<N>;
-#                empty when NAME, PROGRAM or SIZE is bad
-#   table_align  the array's alignment in bytes (default 8)
+# name), table_SIZE, table_SCALE, table_NAME, table_OUTPUT, table_ALIGN and
+# table_SECTION (each defined when given; SECTION and ALIGN if only as
+# empty), and works out the files: a relative OUTPUT is taken from
+# table_BASE_DIR, the default one lies in table_DEFAULT_DIR, and the
+# wrapper is table_WRAPPER when defined, else <stem>.wfac.c beside the
+# table. Sets in the caller:
+#   table_error    what is wrong with the first bad argument, or empty
+#   table_name     the array's name (default w)
+#   table_align    the array's alignment in bytes (default 8)
+#   table_output   the table's absolute path, table_header its header's and
+#   table_wrapper  its wrapper's: all three empty when the arguments do not
+#                  name them (a bad OUTPUT, or no OUTPUT and a bad stem)
 function(_wfac_check_table_args)
+  # Keywords of C (C89 to C23) and C++ (to C++20), which cannot name an array.
+  set(keywords
+    alignas alignof and and_eq asm auto bitand bitor bool break case catch char char8_t
+    char16_t char32_t class co_await co_return co_yield compl concept const const_cast
+    consteval constexpr constinit continue decltype default delete do double dynamic_cast
+    else enum explicit export extern false float for friend goto if inline int long mutable
+    namespace new noexcept not not_eq nullptr operator or or_eq private protected public
+    register reinterpret_cast requires restrict return short signed sizeof static
+    static_assert static_cast struct switch template this thread_local throw true try
+    typedef typeid typename typeof typeof_unqual union unsigned using virtual void volatile
+    wchar_t while xor xor_eq _Alignas _Alignof _Atomic _BitInt _Bool _Complex _Decimal128
+    _Decimal32 _Decimal64 _Generic _Imaginary _Noreturn _Static_assert _Thread_local)
+  # Macros that GCC or Clang predefine for some target in their GNU modes
+  # (the default ones): an array of such a name would be compiled under
+  # another name, or not at all.
+  set(predefined_macros
+    linux unix i386 mips MIPSEB MIPSEL R3000 R4000 sparc sun m68k mc68000 mc68010 mc68020
+    vax hppa hp9000s800 bfin BFIN AVR MSP430 WIN32 WIN64 WINNT)
+
+  # The largest alignment GCC takes for an object in an ELF file, 2^28 bytes
+  # (Clang takes at least as much). These stand in the function, which sees
+  # the variables of its caller, not of this file.
+  set(max_align 268435456)
   set(error "")
+  set(stem "")
   set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
   if(NOT table_PROGRAM MATCHES "^(wfac_hw_gen|wfac_ww_gen|wfac_hh_gen)$")
     set(error "PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not '${table_PROGRAM}'")
@@ -40,51 +57,138 @@ function(_wfac_check_table_args)
   else()
     set(stem "${table_PROGRAM}_${table_SIZE}")
   endif()
+
   set(name w)
   if(DEFINED table_NAME)
     set(stem "")
+    set(name_error "")
+    set(choose "which cannot name the array; choose another NAME")
     if(NOT table_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
       string(CONCAT name_error "NAME must be a C identifier (letters, digits and "
                     "underscores, not starting with a digit), not '${table_NAME}'")
-    elseif(table_NAME IN_LIST _wfac_keywords)
-      string(CONCAT name_error "NAME '${table_NAME}' is a keyword of C or C++, which cannot "
-                    "name the array; choose another NAME")
+    elseif(table_NAME IN_LIST keywords)
+      set(name_error "NAME '${table_NAME}' is a keyword of C or C++, ${choose}")
+    elseif(table_NAME MATCHES "^(__|_[A-Z])")
+      string(CONCAT name_error "NAME '${table_NAME}' is reserved for the compiler and its "
+                    "library (two leading underscores, or an underscore and a capital "
+                    "letter), ${choose}")
+    elseif(table_NAME IN_LIST predefined_macros)
+      string(CONCAT name_error "NAME '${table_NAME}' is a macro that GCC or Clang predefine "
+                    "in their GNU modes, ${choose}")
+    elseif(table_NAME STREQUAL "main")
+      set(name_error "NAME 'main' is the program's entry point, ${choose}")
     else()
       set(name "${table_NAME}")
       set(stem "${table_NAME}")
     endif()
-    if(NOT error AND name_error)
+    if(NOT error)
       set(error "${name_error}")
     endif()
   endif()
+
   # The table's comment asks for 8 bytes; wider suits wide vector loads.
   set(align 8)
   if(DEFINED table_ALIGN)
     set(align 0)
-    string(LENGTH "${table_ALIGN}" digits)
-    if(table_ALIGN MATCHES "^[0-9]+$" AND digits LESS 19)
-      math(EXPR align "${table_ALIGN}")
-      math(EXPR spare "${align} & (${align} - 1)")
-      if(NOT spare EQUAL 0)
-        set(align 0)
+    if(table_ALIGN MATCHES "^0*[1-9][0-9]*$")
+      string(REGEX REPLACE "^0+" "" digits "${table_ALIGN}")
+      string(LENGTH "${digits}" length)
+      if(length LESS 10)
+        math(EXPR align "${digits}")
+        math(EXPR spare "${align} & (${align} - 1)")
+        if(NOT spare EQUAL 0 OR align GREATER max_align)
+          set(align 0)
+        endif()
       endif()
     endif()
     if(align LESS 8 AND NOT error)
-      string(CONCAT error "ALIGN must be a power of 2 of at least 8 (bytes), such as 8, 16 "
-                   "or 32, not '${table_ALIGN}'")
+      string(CONCAT error "ALIGN must be a power of 2 from 8 to ${max_align} (bytes, "
+                   "the most GCC takes for an object on ELF), such as 8, 16 or 32, not "
+                   "'${table_ALIGN}'")
     endif()
   endif()
-  # The name stands in a C string in the header, and in the build's command
-  # lines and lists.
-  if(DEFINED table_SECTION AND (table_SECTION STREQUAL "" OR table_SECTION MATCHES "[\"\\; \t\r\n]")
+
+  # The name stands as given in the assembler's .section directive: any
+  # other character may start a comment there (# on x86, @ on Arm), end the
+  # name or be changed by the compiler.
+  if(DEFINED table_SECTION AND NOT table_SECTION MATCHES "^[A-Za-z_.][A-Za-z0-9_.]*$"
      AND NOT error)
-    string(CONCAT error "SECTION must be a linker section name, not empty and without double "
-                 "quotes, backslashes, semicolons or white space, not '${table_SECTION}'")
+    string(CONCAT error "SECTION must be a linker section name of letters, digits, '_' and "
+                 "'.', not starting with a digit, such as .wfac_tables, not "
+                 "'${table_SECTION}'")
   endif()
+
+  # The programs read the leading number of their argument and ignore the
+  # rest, so the whole text is checked here; below 1 every entry is 0.
+  if(DEFINED table_SCALE AND NOT error)
+    set(scale_ok FALSE)
+    if(table_SCALE MATCHES "^([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?$")
+      if(NOT table_SCALE LESS 1)
+        set(scale_ok TRUE)
+      endif()
+    endif()
+    if(NOT scale_ok)
+      string(CONCAT error "SCALE must be a decimal number of at least 1 (digits, an optional "
+                   "fraction and an optional exponent, such as 16384, 1000.5 or 1e6), not "
+                   "'${table_SCALE}'")
+    endif()
+  endif()
+
+  set(output "")
+  if(DEFINED table_OUTPUT)
+    set(output "${table_OUTPUT}")
+    cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${table_BASE_DIR}" NORMALIZE)
+    string(REGEX REPLACE "\r?\n" "\\\\n" shown "${table_OUTPUT}")
+    set(output_error "")
+    if(output MATCHES "[\";\r\n]")
+      # The path stands in the wrapper's #include and in the build's lists.
+      string(CONCAT output_error "OUTPUT must be a path without double quotes, semicolons "
+                    "or line breaks, not '${shown}'")
+    elseif(table_OUTPUT MATCHES "(^|[/\\\\])\\.?\\.?$" OR IS_DIRECTORY "${output}")
+      set(output_error "OUTPUT must name the table's file, not the folder '${shown}'")
+    elseif(output MATCHES "\\.[hH]$")
+      string(CONCAT output_error "OUTPUT must not end in .h, which is the name of the "
+                    "table's header beside it, not '${shown}'")
+    endif()
+    if(output_error)
+      set(output "")
+      if(NOT error)
+        set(error "${output_error}")
+      endif()
+    endif()
+  elseif(stem)
+    set(output "${table_DEFAULT_DIR}/${stem}.c")
+  endif()
+
+  set(header "")
+  set(wrapper "")
+  if(output)
+    cmake_path(GET output PARENT_PATH dir)
+    cmake_path(GET output STEM LAST_ONLY file_stem)
+    set(header "${dir}/${file_stem}.h")
+    set(wrapper "${dir}/${file_stem}.wfac.c")
+    if(DEFINED table_WRAPPER)
+      set(wrapper "${table_WRAPPER}")
+    endif()
+    string(TOLOWER "${output}" lower_output)
+    string(TOLOWER "${wrapper}" lower_wrapper)
+    if(lower_output STREQUAL lower_wrapper)
+      if(NOT error)
+        string(CONCAT error "OUTPUT must not be the name of the wrapper that compiles the "
+                     "table, not '${table_OUTPUT}'")
+      endif()
+      set(output "")
+      set(header "")
+      set(wrapper "")
+    endif()
+  endif()
+
   set(table_error "${error}" PARENT_SCOPE)
   set(table_name "${name}" PARENT_SCOPE)
-  set(table_stem "${stem}" PARENT_SCOPE)
   set(table_align "${align}" PARENT_SCOPE)
+  set(table_output "${output}" PARENT_SCOPE)
+  set(table_header "${header}" PARENT_SCOPE)
+  set(table_wrapper "${wrapper}" PARENT_SCOPE)
 endfunction()
 
 cmake_policy(POP)

@@ -1,28 +1,33 @@
 # Writes a twiddle-factor table, the header that declares it and the
 # wrapper to compile in its place: the build step of wfac_add_table(), and
-# the same for a build that does not use CMake, run as
+# the same for a build that does not use CMake, for example
 #
-#   cmake -DPROGRAM=wfac_hw_gen -DSIZE=256 [-DSCALE=<scale>] [-DNAME=<symbol>]
-#         [-DOUTPUT=<file>] [-DALIGN=<bytes>] [-DSECTION=<name>] -P WfacWriteTable.cmake
+#   cmake -DPROGRAM=wfac_hw_gen -DSIZE=256 -DNAME=w_hw256 -DOUTPUT=tables/w_hw256.c \
+#         -P /usr/local/lib/cmake/wfac/WfacWriteTable.cmake
 #
-# The arguments, defaults and checks are wfac_add_table()'s. PROGRAM is a
-# program's name, looked for in the bin/ folder of the install that holds
-# this file and then on the PATH, or the path of one. OUTPUT, the table,
-# byte for byte what the program writes, defaults to <symbol>.c with NAME
-# and <program>_<N>.c without, and a relative one is taken from the current
+# with SCALE, ALIGN and SECTION as further -D arguments. The arguments,
+# defaults and checks are wfac_add_table()'s. PROGRAM is a program's name,
+# looked for in the bin/ folder of the install that holds this file and
+# then on the PATH, or the path of one. OUTPUT, the table, byte for byte
+# what the program writes, defaults to <symbol>.c with NAME and
+# <program>_<N>.c without, and a relative one is taken from the current
 # folder. Beside it go <stem>.h, which declares the array (aligned to ALIGN
 # bytes, default 8, and in section SECTION on GCC and Clang) and gives the
 # offsets of the smaller tables within it, and <stem>.wfac.c, the source to
-# compile with the unknown-pragma warning off. wfac_add_table() also gives
+# compile, which quiets the table's pragma itself. wfac_add_table() also
+# gives
 #   WRAPPER  where the wrapper goes instead
 #   CALL     the call that a message names first
 #
-# Each file is written to a temporary file beside it first, and all three
-# are moved into place only after everything succeeded, so no build ever
-# reads a partial file. Any failure removes what an earlier run left under
-# those names, so that no build can go on with an old table, and ends with
-# one message and a status other than 0.
-cmake_minimum_required(VERSION 3.25)
+# Runs on one OUTPUT take turns (a lock in the system's temporary folder).
+# Each file is written to a temporary file of a short name fixed for the
+# OUTPUT, every write is read back, and the files are moved into place
+# only after everything succeeded, the table last: make and Ninja key on
+# it, so a run killed at any point leaves the step out of date, and the
+# next run removes the killed run's temporary files. Any failure removes
+# what an earlier run left under those names, so that no build can go on
+# with an old table, and ends with one message and a status other than 0.
+cmake_minimum_required(VERSION 3.22...4.3)
 include("${CMAKE_CURRENT_LIST_DIR}/WfacVersion.cmake")
 include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
 
@@ -34,47 +39,94 @@ set(table_PROGRAM "${PROGRAM}")
 if(PROGRAM MATCHES "[/\\\\]")
   cmake_path(GET PROGRAM STEM table_PROGRAM)
 endif()
-foreach(argument SIZE ALIGN SECTION)
+foreach(argument SIZE ALIGN SECTION WRAPPER)
   if(DEFINED ${argument})
     set(table_${argument} "${${argument}}")
   endif()
 endforeach()
 # An empty NAME, OUTPUT or SCALE is one not given, as with wfac_add_table().
-if(NOT "${NAME}" STREQUAL "")
-  set(table_NAME "${NAME}")
-endif()
+foreach(argument NAME OUTPUT SCALE)
+  if(NOT "${${argument}}" STREQUAL "")
+    set(table_${argument} "${${argument}}")
+  endif()
+endforeach()
+set(table_BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+set(table_DEFAULT_DIR "${CMAKE_CURRENT_BINARY_DIR}")
 _wfac_check_table_args()
-
-# The files, as far as the arguments name them.
+set(output "${table_output}")
+set(header "${table_header}")
+set(wrapper "${table_wrapper}")
 set(files "")
-if(NOT "${OUTPUT}" STREQUAL "")
-  set(output "${OUTPUT}")
-elseif(table_stem)
-  set(output "${table_stem}.c")
-endif()
-if(DEFINED output)
-  cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}" NORMALIZE)
+set(partials "")
+if(output)
+  set(files "${output}" "${header}" "${wrapper}")
   cmake_path(GET output PARENT_PATH dir)
   cmake_path(GET output FILENAME table_file)
-  cmake_path(GET output STEM LAST_ONLY stem)
-  set(header "${dir}/${stem}.h")
-  set(wrapper "${dir}/${stem}.wfac.c")
-  if(DEFINED WRAPPER)
-    set(wrapper "${WRAPPER}")
-  endif()
-  set(files "${output}" "${header}" "${wrapper}")
+  cmake_path(GET wrapper PARENT_PATH wrapper_dir)
+  # Short names, so that a long NAME still fits, and the same in every run,
+  # so that each run clears what a killed one left.
+  string(SHA1 id "${output}")
+  string(SUBSTRING "${id}" 0 12 id)
+  set(partial_table "${dir}/.wfac-${id}.c.tmp")
+  set(partial_header "${dir}/.wfac-${id}.h.tmp")
+  set(partial_wrapper "${wrapper_dir}/.wfac-${id}.w.tmp")
+  set(partials "${partial_table}" "${partial_header}" "${partial_wrapper}")
 endif()
 
 # Ends the run after a failure: removes the files of this and any earlier
 # run, and says what went wrong.
-macro(fail)
+function(fail message)
   if(partials OR files)
     file(REMOVE ${partials} ${files})
   endif()
-  string(CONCAT message ${ARGN})
   message(FATAL_ERROR "${CALL}: ${message}")
-endmacro()
-set(partials "")
+endfunction()
+
+# Runs a command for its status alone; a failure ends the run with
+# "<what> (<the system's reason>)".
+function(run_checked what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE reason)
+  if(NOT status EQUAL 0)
+    string(STRIP "${reason}" reason)
+    if(reason STREQUAL "")
+      set(reason "${status}")
+    endif()
+    fail("${what} (${reason})")
+  endif()
+endfunction()
+
+if(output)
+  run_checked("cannot make the folder ${dir}" "${CMAKE_COMMAND}" -E make_directory "${dir}")
+  run_checked("cannot make the folder ${wrapper_dir}"
+              "${CMAKE_COMMAND}" -E make_directory "${wrapper_dir}")
+  # The lock is kept outside the project's folders, so that none is left
+  # beside the tables; it is named by the real path, which every route to
+  # the same file shares. A process holds it until it ends.
+  file(REAL_PATH "${dir}" real_dir)
+  file(REAL_PATH "${wrapper_dir}" real_wrapper_dir)
+  set(lock_dir "/tmp")
+  foreach(variable TMPDIR TEMP TMP)
+    if(IS_DIRECTORY "$ENV{${variable}}")
+      set(lock_dir "$ENV{${variable}}")
+      break()
+    endif()
+  endforeach()
+  string(SHA1 lock_id "${real_dir}/${table_file}")
+  set(lock "${lock_dir}/wfac-${lock_id}.lock")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E touch "${lock}" RESULT_VARIABLE status
+                  OUTPUT_QUIET ERROR_QUIET)
+  if(status EQUAL 0)
+    file(LOCK "${lock}" GUARD PROCESS RESULT_VARIABLE status TIMEOUT 600)
+  endif()
+  if(NOT status EQUAL 0)
+    # Nothing is removed: the files may be another run's.
+    set(files "")
+    set(partials "")
+    fail("cannot lock ${lock} (${status}), which keeps two runs from writing ${output} at "
+         "once; set TMPDIR to a folder that can be written")
+  endif()
+  file(REMOVE ${partials})
+endif()
 
 if(table_error)
   fail("${table_error}")
@@ -105,22 +157,22 @@ else()
   endif()
 endif()
 set(args "${SIZE}")
-if(NOT "${SCALE}" STREQUAL "")
-  set(args -s "${SCALE}" "${SIZE}")
+if(DEFINED table_SCALE)
+  set(args -s "${table_SCALE}" "${SIZE}")
 endif()
 string(REPLACE ";" " " command "${table_PROGRAM};${args}")
 
-string(RANDOM LENGTH 8 tag)
-foreach(file IN LISTS files)
-  list(APPEND partials "${file}.${tag}.tmp")
-endforeach()
-list(GET partials 0 partial_table)
-list(GET partials 1 partial_header)
-list(GET partials 2 partial_wrapper)
-
-file(MAKE_DIRECTORY "${dir}")
-cmake_path(GET wrapper PARENT_PATH wrapper_dir)
-file(MAKE_DIRECTORY "${wrapper_dir}")
+# Creates file, empty, or ends the run with the system's reason. Opening
+# the table's file apart from the program tells a folder that cannot be
+# written from a program that failed.
+function(create_checked file)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E true OUTPUT_FILE "${file}"
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    fail("cannot write ${file}, the temporary file of ${output} (${status})")
+  endif()
+endfunction()
+create_checked("${partial_table}")
 # The program's standard error passes straight through.
 execute_process(COMMAND "${program}" ${args} OUTPUT_FILE "${partial_table}"
                 RESULT_VARIABLE status)
@@ -137,6 +189,23 @@ endif()
 set(element "${CMAKE_MATCH_1}")
 set(declared "${table_name}[2 * ${CMAKE_MATCH_2}]")
 
+# Writes text to file and reads it back: CMake's file(WRITE) does not
+# report a write that the file system cut short (a full disk).
+function(write_checked file text)
+  create_checked("${file}")
+  file(WRITE "${file}" "${text}")
+  file(READ "${file}" written)
+  if(NOT written STREQUAL text)
+    # Copying a file of the same folder gives the system's reason.
+    file(COPY_FILE "${partial_table}" "${file}" RESULT reason)
+    if(reason STREQUAL "0")
+      set(reason "the file system wrote it short")
+    endif()
+    fail("cannot write ${file}, the temporary file of ${output} (${reason})")
+  endif()
+endfunction()
+
+cmake_path(GET output STEM LAST_ONLY stem)
 string(MAKE_C_IDENTIFIER "WFAC_${stem}_H" guard)
 string(TOUPPER "${guard}" guard)
 # The table of N/4 is the end of the table of N: its stages are those of N
@@ -164,12 +233,12 @@ endif()
 # GCC and Clang ignore the table's DATA_ALIGN pragma; the definition takes
 # its alignment, and its section, from this, the array's only declaration.
 set(attributes "aligned(${table_align})")
-if(DEFINED SECTION)
-  string(APPEND attributes ", section(\"${SECTION}\")")
+if(DEFINED table_SECTION)
+  string(APPEND attributes ", section(\"${table_SECTION}\")")
 endif()
 # The first line says what wrote the table, and nothing that changes from
 # one build to the next: no date, no path.
-file(WRITE "${partial_header}"
+write_checked("${partial_header}"
 "/* ${table_file}: written by wfac ${WFAC_VERSION}, ${command} */
 #ifndef ${guard}
 #define ${guard}
@@ -188,24 +257,55 @@ extern const ${element} ${declared};
 #endif
 ")
 
-# The wrapper reaches the header and the table by their paths from its own
-# folder, so that no file of the same name on an include path stands in.
-foreach(file header output)
-  cmake_path(RELATIVE_PATH ${file} BASE_DIRECTORY "${wrapper_dir}" OUTPUT_VARIABLE ${file}_path)
-  if(IS_ABSOLUTE "${${file}_path}" OR "${${file}_path}" STREQUAL "")
-    set(${file}_path "${${file}}")
-  endif()
-endforeach()
+# The wrapper includes the header and the table by their names when they
+# lie in its own folder, where the compiler looks first, and else by their
+# real paths: a relative path would be followed from the physical folder,
+# which a symbolic link makes another one, and a bare name could find a
+# file of that name on the include path.
+set(header_path "${stem}.h")
+set(output_path "${table_file}")
+if(NOT real_dir STREQUAL real_wrapper_dir)
+  set(header_path "${real_dir}/${stem}.h")
+  set(output_path "${real_dir}/${table_file}")
+endif()
 set(rename "")
 if(NOT table_name STREQUAL "w")
   set(rename "#define w ${table_name}\n")
 endif()
-file(WRITE "${partial_wrapper}"
+# The table's DATA_ALIGN pragma is for compilers that know it; the others
+# would warn of an unknown pragma, an error under -Werror. (g++ before 13
+# ignores this for C++, where wfac_add_table() turns the warning off for
+# the file.)
+write_checked("${partial_wrapper}"
 "/* Compiles the table ${table_file} as the array ${table_name}. */
 #include \"${header_path}\"
-${rename}#include \"${output_path}\"
+${rename}#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored \"-Wunknown-pragmas\"
+#elif defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4068)
+#endif
+#include \"${output_path}\"
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#elif defined(_MSC_VER)
+#pragma warning(pop)
+#endif
 ")
 
+# The table last: with it still old, a run stopped before this point
+# leaves the step to be run again.
 foreach(partial file IN ZIP_LISTS partials files)
-  file(RENAME "${partial}" "${file}")
+  if(file STREQUAL output)
+    continue()
+  endif()
+  file(RENAME "${partial}" "${file}" RESULT status)
+  if(NOT status EQUAL 0)
+    fail("cannot replace ${file} (${status})")
+  endif()
 endforeach()
+file(RENAME "${partial_table}" "${output}" RESULT status)
+if(NOT status EQUAL 0)
+  fail("cannot replace ${output} (${status})")
+endif()

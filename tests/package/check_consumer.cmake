@@ -3,7 +3,8 @@
 #         (add_subdirectory of the source tree), bad_calls (each wrong call
 #         must stop the configure step with its message) or bad_scale (a
 #         build after a good one must fail with the program's message and
-#         leave no table).
+#         leave no table) or killed (the build after a stopped one
+#         puts everything right).
 #   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
 #   CONFIG; PREFIX, in mode installed, a wfac installed there before.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -38,16 +39,123 @@ if(MODE STREQUAL "bad_calls")
   foreach(case
       "HW_SIZE=48;wfac_add_table(print_hw): SIZE must be a power of 2 from 16 to 32768, not '48'"
       "HW_SIZE=65536;SIZE must be a power of 2 from 16 to 32768, not '65536'"
-      "BAD=program;wfac_add_table(print_ww): PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
-      "BAD=name;wfac_add_table(print_ww): NAME must be a C identifier"
       "BAD=symbol;wfac_add_table(print_hw): the array 'w' is already defined by wfac_add_table(print_hw)"
       "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources"
-      "BAD=align;wfac_add_table(print_ww): ALIGN must be a power of 2 of at least 8 (bytes), such as 8, 16 or 32, not '12'"
-      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name, not empty and without double quotes, backslashes, semicolons or white space, not ''")
+      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not ''")
     list(POP_FRONT case setting)
-    run(${configure} -DHW_SIZE=64 -DBAD= -D${setting})
+    run(${configure} -DHW_SIZE=64 -DBAD= -DBAD_ARGS= -D${setting})
     expect_failure("configure with ${setting}" "${case}")
   endforeach()
+
+  # Wrong arguments, each refused with the same message by wfac_add_table()
+  # and by the build step run on its own, which leaves no file behind.
+  # Fields are split at |, the last is the message, and <semicolon> stands for ;.
+  set(write_table "${prefix}/lib/cmake/wfac/WfacWriteTable.cmake")
+  set(by_hand "${WORK}/by_hand")
+  set(name_it "which cannot name the array<semicolon> choose another NAME")
+  set(align_it "ALIGN must be a power of 2 from 8 to 268435456 (bytes, the most GCC takes for an object on ELF), such as 8, 16 or 32, not")
+  set(section_it "SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not")
+  set(scale_it "SCALE must be a decimal number of at least 1 (digits, an optional fraction and an optional exponent, such as 16384, 1000.5 or 1e6), not")
+  foreach(case
+      "PROGRAM|xwfac_hw_gen|PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
+      "NAME|9lives|NAME must be a C identifier (letters, digits and underscores, not starting with a digit), not '9lives'"
+      "NAME|int|NAME 'int' is a keyword of C or C++, ${name_it}"
+      "NAME|__w|NAME '__w' is reserved for the compiler and its library (two leading underscores, or an underscore and a capital letter), ${name_it}"
+      "NAME|_Table|NAME '_Table' is reserved for the compiler"
+      "NAME|linux|NAME 'linux' is a macro that GCC or Clang predefine in their GNU modes, ${name_it}"
+      "NAME|unix|NAME 'unix' is a macro"
+      "NAME|main|NAME 'main' is the program's entry point, ${name_it}"
+      "ALIGN|12|${align_it} '12'"
+      "ALIGN|536870912|${align_it} '536870912'"
+      "SECTION|tab#x|${section_it} 'tab#x'"
+      "SECTION|tab@x|${section_it} 'tab@x'"
+      "SECTION|it's|${section_it} 'it's'"
+      "SECTION|.data,x|${section_it} '.data,x'"
+      "SCALE|1,5|${scale_it} '1,5'"
+      "SCALE|1 000|${scale_it} '1 000'"
+      "SCALE|500abc|${scale_it} '500abc'"
+      "SCALE|0.5|${scale_it} '0.5'"
+      "SCALE|1e-320|${scale_it} '1e-320'"
+      "SCALE|-1000|${scale_it} '-1000'"
+      "OUTPUT|t.h|OUTPUT must not end in .h, which is the name of the table's header beside it, not 't.h'"
+      "OUTPUT|.|OUTPUT must name the table's file, not the folder '.'"
+      "OUTPUT|sub/|OUTPUT must name the table's file, not the folder 'sub/'"
+      "OUTPUT|a\"b.c|OUTPUT must be a path without double quotes, semicolons or line breaks, not 'a\"b.c'")
+    string(REPLACE "|" ";" case "${case}")
+    list(POP_BACK case message)
+    string(REPLACE "<semicolon>" ";" message "${message}")
+    # PROGRAM wfac_hw_gen, SIZE 16 and NAME w_bad, unless the case gives them.
+    set(args ${case})
+    foreach(default "PROGRAM;wfac_hw_gen" "SIZE;16" "NAME;w_bad")
+      list(GET default 0 keyword)
+      if(NOT keyword IN_LIST case)
+        list(PREPEND args ${default})
+      endif()
+    endforeach()
+    string(REPLACE ";" "|" bad_args "${args}")
+    run(${configure} -DHW_SIZE=64 -DBAD= "-DBAD_ARGS=${bad_args}")
+    expect_failure("configure with ${case}" "wfac_add_table(print_ww): ${message}")
+    set(defines "")
+    while(args)
+      list(POP_FRONT args keyword value)
+      list(APPEND defines "-D${keyword}=${value}")
+    endwhile()
+    file(REMOVE_RECURSE "${by_hand}")
+    file(MAKE_DIRECTORY "${by_hand}")
+    run("${CMAKE_COMMAND}" ${defines} -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+    expect_failure("the build step with ${case}" "WfacWriteTable: ${message}")
+    file(GLOB_RECURSE left LIST_DIRECTORIES true "${by_hand}/*")
+    if(left)
+      message(FATAL_ERROR "the build step with ${case} left ${left}")
+    endif()
+  endforeach()
+  # A refused argument removes what an earlier run wrote to the same files.
+  set(step "${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DOUTPUT=sub/t.c)
+  run(${step} -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+  expect_ok("the build step")
+  run(${step} "-DSCALE=1,5" -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+  expect_failure("the build step with SCALE 1,5" "WfacWriteTable: ${scale_it} '1,5'")
+  file(GLOB left "${by_hand}/sub/*")
+  if(left)
+    message(FATAL_ERROR "a refused SCALE left the earlier run's ${left}")
+  endif()
+  return()
+endif()
+
+if(MODE STREQUAL "killed")
+  # A build step stopped before its last rename leaves the new header and
+  # wrapper beside the old table, and its temporary files: the next build
+  # must make the table again and clear them.
+  run(${configure})
+  expect_ok("configure")
+  run(${build_it})
+  expect_ok("build")
+  run(${configure} -DWW_ALIGN=16)
+  expect_ok("configure with ALIGN 16")
+  set(table "${build}/tables/w_ww.c")
+  file(READ "${build}/tables/w_ww.h" header)
+  string(REPLACE "aligned(8)" "aligned(16)" header "${header}")
+  file(WRITE "${build}/tables/w_ww.h" "${header}/* stopped */\n")
+  string(SHA1 id "${table}")
+  string(SUBSTRING "${id}" 0 12 id)
+  foreach(stale "tables/.wfac-${id}.c.tmp" "tables/.wfac-${id}.h.tmp"
+          "print_ww_wfac/.wfac-${id}.w.tmp")
+    file(WRITE "${build}/${stale}" "half a table")
+  endforeach()
+  run(${build_it})
+  expect_ok("the build after a stopped one")
+  if(NOT output MATCHES "Generating [^\n]*w_ww\\.c")
+    message(FATAL_ERROR "the build after a stopped one did not make the table again:\n${output}")
+  endif()
+  file(READ "${build}/tables/w_ww.h" header)
+  if(header MATCHES "stopped" OR NOT header MATCHES "aligned\\(16\\)")
+    message(FATAL_ERROR "the header is not the one of ALIGN 16:\n${header}")
+  endif()
+  file(GLOB_RECURSE left "${build}/*.tmp")
+  if(left)
+    message(FATAL_ERROR "the temporary files of the stopped build are still there: ${left}")
+  endif()
+  expect_prints("${build}" print_ww${EXE} "60: 0 1000000 0 1000000 0 1000000 195090 980785")
   return()
 endif()
 
@@ -56,13 +164,14 @@ if(MODE STREQUAL "bad_scale")
   expect_ok("configure")
   run(${build_it})
   expect_ok("build with a good scale")
-  run(${configure} -DWW_SCALE=0)
-  expect_ok("configure with scale 0")
+  # A scale above the program's bound: the program itself refuses it.
+  run(${configure} -DWW_SCALE=3e9)
+  expect_ok("configure with scale 3e9")
   run(${build_it})
-  expect_failure("the build with scale 0" "ERROR: Scale factor out of range.")
+  expect_failure("the build with scale 3e9" "ERROR: Scale factor out of range.")
   # The failure names the call to fix.
-  expect_failure("the build with scale 0"
-                 "wfac_add_table(print_ww) in ${WFAC_SOURCE}/tests/consumer/CMakeLists.txt: 'wfac_ww_gen -s 0 32' failed")
+  expect_failure("the build with scale 3e9"
+                 "wfac_add_table(print_ww) in ${WFAC_SOURCE}/tests/consumer/CMakeLists.txt: 'wfac_ww_gen -s 3e9 32' failed")
   foreach(file tables/w_ww.c tables/w_ww.h print_ww_wfac/w_ww.wfac.c)
     if(EXISTS "${build}/${file}")
       message(FATAL_ERROR "a failed run left the earlier ${file} behind")
@@ -80,6 +189,12 @@ expect_ok("configure")
 run(${build_it})
 expect_ok("build")
 if(MODE STREQUAL "subdirectory")
+  # The checks hold in a project that adds wfac, whose folder is not the
+  # caller's.
+  run(${configure} "-DBAD_ARGS=PROGRAM|wfac_hw_gen|SIZE|16|NAME|int")
+  expect_failure("configure with NAME int" "wfac_add_table(print_ww): NAME 'int' is a keyword")
+  run(${configure} -DBAD_ARGS=)
+  expect_ok("configure")
   # Installing the project installs nothing of wfac's.
   run("${CMAKE_COMMAND}" --install "${build}" --prefix "${WORK}/consumer" --config "${CONFIG}")
   expect_ok("cmake --install of the project")

@@ -38,18 +38,19 @@ set(sources_32 "${WORK}/use_32.c" "${wrappers}/w_ww16.wfac.c")
 
 # Compiles the sources (the arguments that do not start with "-") in one
 # run of the compiler with the flags (those that do), as C++ when the
-# compiler's name says so, and with the -Wno-unknown-pragmas that the
-# wrappers get (the other sources hold no pragma).
+# compiler's name says so. A C wrapper quiets the table's pragma itself; a
+# C++ one gets the -Wno-unknown-pragmas of wfac_add_table() (the other
+# sources hold no pragma).
 function(compile compiler mode)
   set(flags "${ARGN}")
   list(FILTER flags INCLUDE REGEX "^-")
   set(sources "${ARGN}")
   list(FILTER sources EXCLUDE REGEX "^-")
   if(compiler MATCHES "\\+\\+$")
-    list(PREPEND flags -x c++)
+    list(PREPEND flags -x c++ -Wno-unknown-pragmas)
   endif()
-  run("${CMAKE_COMMAND}" -E chdir "${WORK}" "${compiler}" ${flags} -Wno-unknown-pragmas
-      "-I${tables}" ${mode} ${sources})
+  run("${CMAKE_COMMAND}" -E chdir "${WORK}" "${compiler}" ${flags} "-I${tables}" ${mode}
+      ${sources})
   set(status "${status}" PARENT_SCOPE)
   set(output "${output}" PARENT_SCOPE)
   set(flat "${flat}" PARENT_SCOPE)

@@ -1,4 +1,5 @@
 # Helpers of the packaging checks.
+cmake_minimum_required(VERSION 3.22...4.3)
 
 # Runs a command; sets status, output (standard output and error) and flat
 # (the output with each run of white space as one space, so that a message
