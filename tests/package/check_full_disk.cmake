@@ -41,7 +41,7 @@ endif()
 # The first run's three files take 3 pages; the runs that fail leave 0 and
 # then 1 free, room for a small table but not for its header.
 foreach(case "13;Unable to write twiddle factors: No space left on device"
-        "15;temporary file of ${disk}/t.c (No space left on device)")
+        "15;temporary file of ${disk}/t.c (No space left on device")
   list(POP_FRONT case pages)
   fill(${pages})
   run(${step} -DSCALE=1000 ${write_table})

@@ -7,7 +7,7 @@
 # the Windows runtime expands it, where sh expands it before the program.
 #   WFAC_SOURCE, PROGRAM_DIR (the Linux programs), WORK, GENERATOR, WINE,
 #   WINESERVER.
-cmake_minimum_required(VERSION 3.25)
+cmake_minimum_required(VERSION 3.22...4.3)
 include("${WFAC_SOURCE}/tests/package/common.cmake")
 
 set(mingw "${WORK}/mingw")
