@@ -52,49 +52,68 @@ foreach(lang C CXX)
   endif()
 endforeach()
 
-message(STATUS "wfac: configuring the programs for the build host in ${host_build}")
-execute_process(COMMAND ${host_configure} RESULT_VARIABLE status OUTPUT_VARIABLE log
-                ERROR_VARIABLE log)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR
-    "wfac: the programs that write the tables run on the build host, but no host compiler "
-    "works (C: '${WFAC_HOST_C_COMPILER}', C++: '${WFAC_HOST_CXX_COMPILER}'). Set "
-    "WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER to the host's C and C++ compilers, or "
-    "WFAC_HOST_TOOLS_DIR to a folder holding wfac programs built for the host.\n"
-    "The host configure said:\n${log}")
+# Configured once, and again only when what it is configured with changes,
+# so that a re-run of the project's CMake does no host work.
+string(SHA1 host_configure_id "${host_configure}")
+set(host_configure_stamp "${host_build}/wfac_host_configure.id")
+set(configured_id "")
+if(EXISTS "${host_configure_stamp}" AND EXISTS "${host_build}/CMakeCache.txt")
+  file(READ "${host_configure_stamp}" configured_id)
 endif()
-
-# Built now as well, so that the programs exist from the start: any build
-# step of the project, not only wfac_add_table(), can run wfac::<program>
-# from a clean build, whatever the order in which the steps run.
-set(host_build_command "${CMAKE_COMMAND}" -E env --unset=MAKEFLAGS --unset=MFLAGS
-    --unset=MAKELEVEL "${CMAKE_COMMAND}" --build "${host_build}" --config Release)
-message(STATUS "wfac: building the programs for the build host")
-execute_process(COMMAND ${host_build_command} RESULT_VARIABLE status OUTPUT_VARIABLE log
-                ERROR_VARIABLE log)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "wfac: building the programs for the build host in ${host_build} "
-                      "failed:\n${log}")
+if(NOT configured_id STREQUAL host_configure_id)
+  message(STATUS "wfac: configuring the programs for the build host in ${host_build}")
+  file(REMOVE "${host_configure_stamp}")
+  execute_process(COMMAND ${host_configure} RESULT_VARIABLE status OUTPUT_VARIABLE log
+                  ERROR_VARIABLE log)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR
+      "wfac: the programs that write the tables run on the build host, but no host compiler "
+      "works (C: '${WFAC_HOST_C_COMPILER}', C++: '${WFAC_HOST_CXX_COMPILER}'). Set "
+      "WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER to the host's C and C++ compilers, or "
+      "WFAC_HOST_TOOLS_DIR to a folder holding wfac programs built for the host.\n"
+      "The host configure said:\n${log}")
+  endif()
+  file(WRITE "${host_configure_stamp}" "${host_configure_id}")
 endif()
 
 # The host build exports its programs; importing them gives their exact
 # paths for any generator and executable suffix.
 include("${host_build}/wfacTargets.cmake")
 set(host_files "")
+set(host_missing FALSE)
 foreach(program ${wfac_programs})
   # Seen by wfac_add_table() in every folder of the project, as the
   # in-tree programs are.
   set_target_properties(wfac::${program} PROPERTIES IMPORTED_GLOBAL TRUE)
   get_target_property(file wfac::${program} IMPORTED_LOCATION_RELEASE)
   list(APPEND host_files "${file}")
+  if(NOT EXISTS "${file}")
+    set(host_missing TRUE)
+  endif()
 endforeach()
-# Built again when a source of wfac changed, and then only. The nested build
-# is not a child of the project's make, so it must not see that make's
-# jobserver, which it could not reach.
-file(GLOB_RECURSE host_sources CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/frame/*"
-     "${PROJECT_SOURCE_DIR}/twiddle/*" "${PROJECT_SOURCE_DIR}/programs/*")
+
+# The nested build runs with the parallel level of the build that runs it,
+# and without that build's make jobserver, which it could not reach; it
+# prints only when it fails.
+set(host_build_command "${CMAKE_COMMAND}" "-DHOST_BUILD=${host_build}"
+    -P "${CMAKE_CURRENT_LIST_DIR}/WfacHostBuild.cmake")
 set(host_stamp "${host_build}/wfac_host_programs.stamp")
-file(TOUCH "${host_stamp}")
+# Built now too when the programs are missing, so that they exist from the
+# start: any build step of the project, not only wfac_add_table(), can run
+# wfac::<program> from a clean build, whatever the order of the steps.
+if(host_missing)
+  message(STATUS "wfac: building the programs for the build host")
+  execute_process(COMMAND ${host_build_command} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "wfac: the programs for the build host could not be built")
+  endif()
+  file(TOUCH "${host_stamp}")
+endif()
+
+# Built again when a source of wfac changed, and then only. Adding a source
+# to wfac changes its CMakeLists.txt, which runs this again.
+file(GLOB_RECURSE host_sources "${PROJECT_SOURCE_DIR}/frame/*" "${PROJECT_SOURCE_DIR}/twiddle/*"
+     "${PROJECT_SOURCE_DIR}/programs/*")
 add_custom_command(OUTPUT "${host_stamp}"
   COMMAND ${host_build_command}
   COMMAND "${CMAKE_COMMAND}" -E touch "${host_stamp}"

@@ -44,10 +44,14 @@ find_built(elf "${build}" firmware.elf)
 execute_process(COMMAND "${PROGRAM_DIR}/wfac_hh_gen${EXE}" 128 OUTPUT_FILE "${WORK}/direct.c")
 run("${CMAKE_COMMAND}" -E compare_files "${build}/w_hh128.c" "${WORK}/direct.c")
 expect_ok("the project's own table equals the program's output")
-# A build with nothing to do does nothing of wfac's and says nothing of it.
+# A build with nothing to do says nothing but the generator's lines for
+# that (make's "Built target" and, with CMake 3.22, its dependency
+# lines): no check of globbed folders, no host build, no table.
 run(${build_it})
 expect_ok("second build")
-if(output MATCHES "jobserver|[Ww]arning|Generating|Building wfac")
+string(REPLACE "\n" ";" said "${output}")
+list(FILTER said EXCLUDE REGEX "^(ninja: no work to do\\.|Consolidate compiler generated dependencies of target [A-Za-z0-9_]+|\\[ *[0-9]+%\\] Built target [A-Za-z0-9_]+|)$")
+if(said)
   message(FATAL_ERROR "a build with nothing to do did or said something:\n${output}")
 endif()
 
