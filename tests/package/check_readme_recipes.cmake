@@ -1,0 +1,101 @@
+# Takes the recipe files from the README, each the fenced block right after
+# a line that names it (`main.c`:), and builds them as printed against an
+# install, natively, with -std=c99 -Wall -Wextra -Werror -pedantic on every
+# object and a failing wfac_hw_gen and wfac_ww_gen first on the PATH: the
+# CMake project, the Makefile (a second make has nothing to do; a new
+# SCALE or writer has) and the Meson project. Each app must print exactly
+# the entries of its tables as the programs write them.
+#   WFAC_BUILD, WFAC_SOURCE, WORK, EXE, CONFIG, GENERATOR, C_COMPILER; MAKE
+#   and MESON where found.
+include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
+
+file(REMOVE_RECURSE "${WORK}")
+set(prefix "${WORK}/prefix")
+install_wfac("${prefix}")
+
+file(READ "${WFAC_SOURCE}/README.md" readme)
+# Sets var to the text of the block after the line `name`:.
+function(readme_file var name)
+  string(FIND "${readme}" "\n`${name}`:\n```" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "README: no block after a line `${name}`:")
+  endif()
+  string(SUBSTRING "${readme}" ${at} -1 rest)
+  string(FIND "${rest}" "```" open)
+  string(SUBSTRING "${rest}" ${open} -1 rest)
+  string(FIND "${rest}" "\n" start)
+  math(EXPR start "${start} + 1")
+  string(SUBSTRING "${rest}" ${start} -1 rest)
+  string(FIND "${rest}" "\n```" end)
+  math(EXPR end "${end} + 1")
+  string(SUBSTRING "${rest}" 0 ${end} text)
+  set(${var} "${text}" PARENT_SCOPE)
+endfunction()
+readme_file(main_c main.c)
+
+# Programs of the same names that fail, first on the PATH.
+set(decoys "${WORK}/decoys")
+foreach(program wfac_hw_gen wfac_ww_gen)
+  file(WRITE "${decoys}/${program}" "#!/bin/sh\necho 'the decoy ${program} ran' >&2\nexit 1\n")
+  file(CHMOD "${decoys}/${program}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+endforeach()
+set(env "${CMAKE_COMMAND}" -E env "PATH=${decoys}:$ENV{PATH}" --unset=CFLAGS --unset=MAKEFLAGS)
+set(flags -std=c99 -Wall -Wextra -Werror -pedantic)
+
+# What each app must print: the entries of both tables.
+program_entries(hw "${prefix}/bin/wfac_hw_gen${EXE}" 256)
+program_entries(ww "${prefix}/bin/wfac_ww_gen${EXE}" -s 1000000 64)
+string(REPLACE ";" "\n" want "${hw};${ww}")
+
+# Writes the project of the route into WORK/<route>: main.c and the files.
+function(project_files route)
+  set(dir "${WORK}/${route}")
+  file(WRITE "${dir}/main.c" "${main_c}")
+  foreach(name IN LISTS ARGN)
+    readme_file(text "${name}")
+    file(WRITE "${dir}/${name}" "${text}")
+  endforeach()
+endfunction()
+
+# CMake
+project_files(cmake CMakeLists.txt)
+string(REPLACE ";" " " c_flags "${flags}")
+run(${env} "${CMAKE_COMMAND}" -S "${WORK}/cmake" -B "${WORK}/cmake/build" -G "${GENERATOR}"
+    "-DCMAKE_PREFIX_PATH=${prefix}" "-DCMAKE_C_COMPILER=${C_COMPILER}"
+    "-DCMAKE_C_FLAGS=${c_flags}" "-DCMAKE_BUILD_TYPE=${CONFIG}")
+expect_ok("configure of the README's CMakeLists.txt")
+run(${env} "${CMAKE_COMMAND}" --build "${WORK}/cmake/build" --config "${CONFIG}")
+expect_ok("build of the README's CMakeLists.txt")
+expect_prints("${WORK}/cmake/build" app${EXE} "${want}")
+
+# make
+if(MAKE)
+  project_files(make Makefile)
+  set(make ${env} "${MAKE}" -C "${WORK}/make" "WFAC=${prefix}" "CC=${C_COMPILER}")
+  run(${make})
+  expect_ok("make of the README's Makefile")
+  expect_prints("${WORK}/make" app "${want}")
+  run(${make} -q)
+  expect_ok("make -q after a make")
+  # A new scale, and a new writer, make the tables again.
+  run(${make} -q SCALE=2000000)
+  if(status EQUAL 0)
+    message(FATAL_ERROR "make -q with a new SCALE says nothing is to be done")
+  endif()
+  file(TOUCH "${prefix}/lib/cmake/wfac/WfacWriteTable.cmake")
+  run(${make} -q)
+  if(status EQUAL 0)
+    message(FATAL_ERROR "make -q after an upgrade of the writer says nothing is to be done")
+  endif()
+endif()
+
+# Meson
+if(MESON)
+  project_files(meson meson.build meson_options.txt)
+  run(${env} "CC=${C_COMPILER}" "${MESON}" setup "${WORK}/meson/build" "${WORK}/meson"
+      "-Dwfac=${prefix}")
+  expect_ok("meson setup of the README's meson.build")
+  run(${env} "${MESON}" compile -C "${WORK}/meson/build")
+  expect_ok("meson compile of the README's meson.build")
+  expect_prints("${WORK}/meson/build" app "${want}")
+endif()
