@@ -25,8 +25,9 @@
 # only after everything succeeded, the table last: make and Ninja key on
 # it, so a run killed at any point leaves the step out of date, and the
 # next run removes the killed run's temporary files. Any failure removes
-# what an earlier run left under those names, so that no build can go on
-# with an old table, and ends with one message and a status other than 0.
+# what an earlier run left under those names (never a file this writer did
+# not write), so that no build can go on with an old table, and ends with
+# one message and a status other than 0.
 cmake_minimum_required(VERSION 3.22...4.3)
 include("${CMAKE_CURRENT_LIST_DIR}/WfacVersion.cmake")
 include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
@@ -74,10 +75,22 @@ if(output)
 endif()
 
 # Ends the run after a failure: removes the files of this and any earlier
-# run, and says what went wrong.
+# run, and says what went wrong. A file under one of the names that is not
+# one this writer wrote (say, an OUTPUT that names a source by mistake) is
+# left alone.
 function(fail message)
-  if(partials OR files)
-    file(REMOVE ${partials} ${files})
+  set(ours ${partials})
+  foreach(file IN LISTS files)
+    if(EXISTS "${file}" AND NOT IS_DIRECTORY "${file}")
+      file(READ "${file}" head LIMIT 160)
+      if(head MATCHES "^/\\* " AND head MATCHES
+         "Automatically generated twiddle-factor array|^/\\* [^\n]*: written by wfac |^/\\* Compiles the table ")
+        list(APPEND ours "${file}")
+      endif()
+    endif()
+  endforeach()
+  if(ours)
+    file(REMOVE ${ours})
   endif()
   message(FATAL_ERROR "${CALL}: ${message}")
 endfunction()

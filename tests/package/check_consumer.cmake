@@ -115,9 +115,15 @@ if(MODE STREQUAL "bad_calls")
   expect_ok("the build step")
   run(${step} "-DSCALE=1,5" -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
   expect_failure("the build step with SCALE 1,5" "WfacWriteTable: ${scale_it} '1,5'")
-  file(GLOB left "${by_hand}/sub/*")
-  if(left)
-    message(FATAL_ERROR "a refused SCALE left the earlier run's ${left}")
+  # A file of that name that the writer did not write is the user's.
+  file(WRITE "${by_hand}/sub/u.c" "int u;\n")
+  run("${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DOUTPUT=sub/u.c "-DSCALE=1,5"
+      -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+  expect_failure("the build step with SCALE 1,5" "WfacWriteTable: ${scale_it} '1,5'")
+  file(GLOB left RELATIVE "${by_hand}/sub" "${by_hand}/sub/*")
+  if(NOT left STREQUAL "u.c")
+    message(FATAL_ERROR "a refused SCALE left the earlier run's files, or removed the user's "
+                        "u.c: ${left}")
   endif()
   return()
 endif()
