@@ -19,10 +19,22 @@ foreach(case
     "executable_and_library|!wfac_add_table(dsp): the array 'w' is already defined by wfac_add_table(app)"
     "output_of_a_source|!wfac_add_table(app): OUTPUT @BUILD@/filter.c is where CMake looks for the source 'filter.c' of target 'app'"
     "keyword_name|!wfac_add_table(app): NAME 'int' is a keyword of C or C++"
-    "keyword_twice|!wfac_add_table(app): SIZE is given 2 times; give it once")
+    "keyword_twice|!wfac_add_table(app): SIZE is given 2 times; give it once"
+    "linked_build|app=wfac_hw_gen 16")
   string(REPLACE "|" ";" case "${case}")
   list(POP_FRONT case layout)
   set(build "${WORK}/${layout}")
+  if(layout STREQUAL "linked_build")
+    if(CMAKE_HOST_WIN32)
+      continue()
+    endif()
+    # The link's target is two folders deeper, beside a wrong table.
+    set(physical "${WORK}/physical/deep")
+    file(WRITE "${physical}/gen/w_gen.h" "extern const short w_gen[24];\n")
+    file(WRITE "${physical}/gen/w_gen.c" "const short w[24] = {1};\n")
+    file(MAKE_DIRECTORY "${physical}/${layout}")
+    file(CREATE_LINK "${physical}/${layout}" "${build}" SYMBOLIC)
+  endif()
   run("${CMAKE_COMMAND}" -S "${WFAC_SOURCE}/tests/layouts" -B "${build}" -G "${GENERATOR}"
       "-DCMAKE_C_COMPILER=${C_COMPILER}" "-DCMAKE_BUILD_TYPE=${CONFIG}"
       "-DCMAKE_PREFIX_PATH=${WORK}/prefix" "-DLAYOUT=${layout}")
