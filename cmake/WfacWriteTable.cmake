@@ -286,13 +286,14 @@ if(NOT table_name STREQUAL "w")
   set(rename "#define w ${table_name}\n")
 endif()
 # The table's DATA_ALIGN pragma is for compilers that know it; the others
-# would warn of an unknown pragma, an error under -Werror. (g++ before 13
-# ignores this for C++, where wfac_add_table() turns the warning off for
-# the file.)
+# would warn of an unknown pragma, an error under -Werror. Clang takes the
+# GCC form with either driver (clang-cl defines no __GNUC__). g++ before
+# 13 ignores this for C++, where wfac_add_table() turns the warning off
+# for the file.
 write_checked("${partial_wrapper}"
 "/* Compiles the table ${table_file} as the array ${table_name}. */
 #include \"${header_path}\"
-${rename}#if defined(__GNUC__)
+${rename}#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored \"-Wunknown-pragmas\"
 #elif defined(_MSC_VER)
@@ -300,7 +301,7 @@ ${rename}#if defined(__GNUC__)
 #pragma warning(disable : 4068)
 #endif
 #include \"${output_path}\"
-#if defined(__GNUC__)
+#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic pop
 #elif defined(_MSC_VER)
 #pragma warning(pop)
