@@ -75,10 +75,15 @@ if(output)
 endif()
 
 # Ends the run after a failure: removes the files of this and any earlier
-# run, and says what went wrong. A file under one of the names that is not
-# one this writer wrote (say, an OUTPUT that names a source by mistake) is
-# left alone.
-function(fail message)
+# run, and says what went wrong, the arguments joined. A file under one of
+# the names that is not one this writer wrote (say, an OUTPUT that names a
+# source by mistake) is left alone.
+function(fail)
+  set(message "")
+  math(EXPR last "${ARGC} - 1")
+  foreach(index RANGE ${last})
+    string(APPEND message "${ARGV${index}}")
+  endforeach()
   set(ours ${partials})
   foreach(file IN LISTS files)
     if(EXISTS "${file}" AND NOT IS_DIRECTORY "${file}")

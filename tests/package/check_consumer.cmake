@@ -177,7 +177,7 @@ if(MODE STREQUAL "bad_scale")
   expect_failure("the build with scale 3e9" "ERROR: Scale factor out of range.")
   # The failure names the call to fix.
   expect_failure("the build with scale 3e9"
-                 "wfac_add_table(print_ww) in ${WFAC_SOURCE}/tests/consumer/CMakeLists.txt: 'wfac_ww_gen -s 3e9 32' failed")
+                 "wfac_add_table(print_ww) in ${WFAC_SOURCE}/tests/consumer/CMakeLists.txt: 'wfac_ww_gen -s 3e9 32' failed (1), so ${build}/tables/w_ww.c and its header and wrapper are not written")
   foreach(file tables/w_ww.c tables/w_ww.h print_ww_wfac/w_ww.wfac.c)
     if(EXISTS "${build}/${file}")
       message(FATAL_ERROR "a failed run left the earlier ${file} behind")
