@@ -280,10 +280,10 @@ extern const ${element} ${declared};
 # real paths: a relative path would be followed from the physical folder,
 # which a symbolic link makes another one, and a bare name could find a
 # file of that name on the include path.
-set(header_path "${stem}.h")
+cmake_path(GET header FILENAME header_path)
 set(output_path "${table_file}")
 if(NOT real_dir STREQUAL real_wrapper_dir)
-  set(header_path "${real_dir}/${stem}.h")
+  set(header_path "${real_dir}/${header_path}")
   set(output_path "${real_dir}/${table_file}")
 endif()
 set(rename "")
