@@ -49,6 +49,10 @@ function(compile compiler mode)
   if(compiler MATCHES "\\+\\+$")
     list(PREPEND flags -x c++ -Wno-unknown-pragmas)
   endif()
+  # clang-cl reads an absolute path (/work/...) as one of its /options.
+  if(compiler MATCHES "clang-cl[^/]*$")
+    list(PREPEND sources --)
+  endif()
   run("${CMAKE_COMMAND}" -E chdir "${WORK}" "${compiler}" ${flags} "-I${tables}" ${mode}
       ${sources})
   set(status "${status}" PARENT_SCOPE)
@@ -119,6 +123,6 @@ endif()
 # clang-cl, Clang with MSVC's driver, defines no __GNUC__.
 find_program(clang_cl NAMES clang-cl clang-cl-14 clang-cl-15 clang-cl-16 NO_CACHE)
 if(clang_cl)
-  compile("${clang_cl}" /Zs /W4 /WX -Wunknown-pragmas ${sources_16} ${sources_32})
+  compile("${clang_cl}" -Zs -W4 -WX -Wunknown-pragmas ${sources_16} ${sources_32})
   expect_ok("clang-cl /W4 /WX")
 endif()
