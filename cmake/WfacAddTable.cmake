@@ -203,6 +203,7 @@ function(wfac_add_table target)
     COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
     DEPENDS wfac::${table_PROGRAM} "${program}" "${stamp}" "${step}"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
     COMMENT "Generating ${output}"
     VERBATIM)

@@ -40,6 +40,15 @@ function(_wfac_check_table_args)
   set(predefined_macros
     linux unix i386 mips MIPSEB MIPSEL R3000 R4000 sparc sun m68k mc68000 mc68010 mc68020
     vax hppa hp9000s800 bfin BFIN AVR MSP430 WIN32 WIN64 WINNT)
+  include("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake")
+  # Section names that compilers, linkers or start-up code treat by their
+  # start, as linker scripts match them (*(.bss*) takes .bss_x too), each
+  # list after what they are taken for.
+  set(special_sections
+    "notes for tools, which are merged, stripped or left out of the image: .comment .note .debug .zdebug .stab .symtab .strtab .shstrtab .llvm"
+    "code or constructors that start-up and exit code run: .init .fini .preinit_array .ctors .dtors .jcr .tm_clone_table"
+    "data without bytes in the image, cleared at start-up, or of each thread: .bss .sbss .tbss .tdata .noinit"
+    "the linker's, the loader's or the unwinder's own data, or the stack or heap: .got .plt .dynamic .dynsym .dynstr .interp .hash .gnu. .rel. .rela. .eh_frame .gcc_except_table .ARM. .stack .heap")
 
   # The largest alignment GCC takes for an object in an ELF file, 2^28 bytes
   # (Clang takes at least as much). These stand in the function, which sees
@@ -77,6 +86,10 @@ function(_wfac_check_table_args)
                     "in their GNU modes, ${choose}")
     elseif(table_NAME STREQUAL "main")
       set(name_error "NAME 'main' is the program's entry point, ${choose}")
+    elseif(table_NAME IN_LIST library_names)
+      string(CONCAT name_error "NAME '${table_NAME}' is a function or object of the C library "
+                    "(ISO C or POSIX), which the table would replace at link time; choose "
+                    "another NAME")
     else()
       set(name "${table_NAME}")
       set(stem "${table_NAME}")
@@ -117,6 +130,21 @@ function(_wfac_check_table_args)
                  "'.', not starting with a digit, such as .wfac_tables, not "
                  "'${table_SECTION}'")
   endif()
+  if(DEFINED table_SECTION AND NOT error)
+    foreach(group IN LISTS special_sections)
+      string(REGEX MATCH "^(.*): (.*)$" _ "${group}")
+      set(what "${CMAKE_MATCH_1}")
+      string(REPLACE " " ";" prefixes "${CMAKE_MATCH_2}")
+      foreach(prefix IN LISTS prefixes)
+        string(FIND "${table_SECTION}" "${prefix}" at)
+        if(at EQUAL 0 AND NOT error)
+          string(CONCAT error "SECTION '${table_SECTION}' begins with ${prefix}, which compilers, "
+                       "linkers or start-up code take for ${what}; choose another SECTION, "
+                       "such as .wfac_tables")
+        endif()
+      endforeach()
+    endforeach()
+  endif()
 
   # The programs read the leading number of their argument and ignore the
   # rest, so the whole text is checked here; below 1 every entry is 0.
@@ -140,10 +168,12 @@ function(_wfac_check_table_args)
     cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${table_BASE_DIR}" NORMALIZE)
     string(REGEX REPLACE "\r?\n" "\\\\n" shown "${table_OUTPUT}")
     set(output_error "")
-    if(output MATCHES "[\";\r\n]")
-      # The path stands in the wrapper's #include and in the build's lists.
-      string(CONCAT output_error "OUTPUT must be a path without double quotes, semicolons "
-                    "or line breaks, not '${shown}'")
+    if(output MATCHES "[\";#\r\n]|\\?\\?|\\$<")
+      # The path stands in the wrapper's #include, where ?? may start a
+      # trigraph, in the build's lists, in generator expressions and in
+      # makefiles, where # starts a comment.
+      string(CONCAT output_error "OUTPUT must be a path without double quotes, semicolons, "
+                    "'#', '??', '$<' or line breaks, not '${shown}'")
     elseif(table_OUTPUT MATCHES "(^|[/\\\\])\\.?\\.?$" OR IS_DIRECTORY "${output}")
       set(output_error "OUTPUT must name the table's file, not the folder '${shown}'")
     elseif(output MATCHES "\\.[hH]$")
@@ -183,12 +213,73 @@ function(_wfac_check_table_args)
     endif()
   endif()
 
+  # The writer keeps its lock and temporary files beside the table, under
+  # names fixed for it: in a folder where every user may add files (/tmp),
+  # another user could plant a link at one of them.
+  if(output AND NOT error AND CMAKE_HOST_UNIX)
+    cmake_path(GET output PARENT_PATH output_dir)
+    cmake_path(GET wrapper PARENT_PATH wrapper_dir)
+    foreach(folder IN ITEMS "${output_dir}" "${wrapper_dir}")
+      _wfac_shared_folder("${folder}" shared)
+      if(shared AND NOT error)
+        string(CONCAT error "OUTPUT must lie in a folder of your own, not in ${shared}, where "
+                     "every user may add files and so plant a link at a name the writer "
+                     "uses, not '${table_OUTPUT}'")
+      endif()
+    endforeach()
+  endif()
+  # wfac replaces only files that it wrote.
+  if(output AND NOT error)
+    foreach(file IN ITEMS "${output}" "${header}" "${wrapper}")
+      if(EXISTS "${file}")
+        _wfac_written_by_wfac("${file}" ours)
+        if(NOT ours AND NOT error)
+          string(CONCAT error "OUTPUT and NAME give the file ${file}, which wfac did not write "
+                       "and will not replace; choose another OUTPUT or NAME")
+        endif()
+      endif()
+    endforeach()
+  endif()
+
   set(table_error "${error}" PARENT_SCOPE)
   set(table_name "${name}" PARENT_SCOPE)
   set(table_align "${align}" PARENT_SCOPE)
   set(table_output "${output}" PARENT_SCOPE)
   set(table_header "${header}" PARENT_SCOPE)
   set(table_wrapper "${wrapper}" PARENT_SCOPE)
+endfunction()
+
+# Sets var to true when file is a table, header or wrapper that wfac wrote,
+# as its first line shows.
+function(_wfac_written_by_wfac file var)
+  set(ours FALSE)
+  if(NOT IS_DIRECTORY "${file}")
+    file(READ "${file}" head LIMIT 160)
+    if(head MATCHES "^/\\* " AND head MATCHES
+       "Automatically generated twiddle-factor array|^/\\* [^\n]*: written by wfac |^/\\* Compiles the table ")
+      set(ours TRUE)
+    endif()
+  endif()
+  set(${var} ${ours} PARENT_SCOPE)
+endfunction()
+
+# Sets var to the folder in which the writer would create folder, or an
+# entry of it, when every user may add files there and only their owner
+# remove them (a folder like /tmp: written by all, sticky); else to "".
+function(_wfac_shared_folder folder var)
+  while(NOT EXISTS "${folder}")
+    cmake_path(GET folder PARENT_PATH parent)
+    if(parent STREQUAL folder)
+      break()
+    endif()
+    set(folder "${parent}")
+  endwhile()
+  execute_process(COMMAND ls -ld "${folder}" OUTPUT_VARIABLE mode ERROR_QUIET)
+  if(mode MATCHES "^d.......w[tT]")
+    set(${var} "${folder}" PARENT_SCOPE)
+  else()
+    set(${var} "" PARENT_SCOPE)
+  endif()
 endfunction()
 
 cmake_policy(POP)

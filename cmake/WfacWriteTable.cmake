@@ -14,17 +14,22 @@
 # folder. Beside it go <stem>.h, which declares the array (aligned to ALIGN
 # bytes, default 8, and in section SECTION on GCC and Clang) and gives the
 # offsets of the smaller tables within it, and <stem>.wfac.c, the source to
-# compile, which quiets the table's pragma itself. wfac_add_table() also
-# gives
+# compile, which quiets the table's pragma itself and stops when the header
+# beside it was written for other arguments (by another build that shares
+# the OUTPUT). A build that reads the version from the install passes
+#   VERSION  the version it read; a writer of another version refuses
+# and wfac_add_table() also gives
 #   WRAPPER  where the wrapper goes instead
 #   CALL     the call that a message names first
 #
-# Runs on one OUTPUT take turns (a lock in the system's temporary folder).
-# Each file is written to a temporary file of a short name fixed for the
-# OUTPUT, every write is read back, and the files are moved into place
-# only after everything succeeded, the table last: make and Ninja key on
-# it, so a run killed at any point leaves the step out of date, and the
-# next run removes the killed run's temporary files. Any failure removes
+# A refused argument ends the run before anything is created. Runs on one
+# OUTPUT take turns (a lock, .wfac-<id>.lock, beside the table). Each file
+# is written to a temporary file beside it (.wfac-<id>.*.tmp), every
+# write is read back, and the files are moved into place only after
+# everything succeeded, the table last: make and Ninja key on it, so a run
+# killed at any point leaves the step out of date, and the next run
+# removes the killed run's temporary files. A file under one of the three
+# names that this writer did not write is never replaced. Any failure removes
 # what an earlier run left under those names (never a file this writer did
 # not write), so that no build can go on with an old table, and ends with
 # one message and a status other than 0.
@@ -58,26 +63,15 @@ set(output "${table_output}")
 set(header "${table_header}")
 set(wrapper "${table_wrapper}")
 set(files "")
-set(partials "")
 if(output)
   set(files "${output}" "${header}" "${wrapper}")
-  cmake_path(GET output PARENT_PATH dir)
-  cmake_path(GET output FILENAME table_file)
-  cmake_path(GET wrapper PARENT_PATH wrapper_dir)
-  # Short names, so that a long NAME still fits, and the same in every run,
-  # so that each run clears what a killed one left.
-  string(SHA1 id "${output}")
-  string(SUBSTRING "${id}" 0 12 id)
-  set(partial_table "${dir}/.wfac-${id}.c.tmp")
-  set(partial_header "${dir}/.wfac-${id}.h.tmp")
-  set(partial_wrapper "${wrapper_dir}/.wfac-${id}.w.tmp")
-  set(partials "${partial_table}" "${partial_header}" "${partial_wrapper}")
 endif()
+# The temporary files, known once the lock is held.
+set(partials "")
 
 # Ends the run after a failure: removes the files of this and any earlier
 # run, and says what went wrong, the arguments joined. A file under one of
-# the names that is not one this writer wrote (say, an OUTPUT that names a
-# source by mistake) is left alone.
+# the names that is not one this writer wrote is left alone.
 function(fail)
   set(message "")
   math(EXPR last "${ARGC} - 1")
@@ -86,10 +80,9 @@ function(fail)
   endforeach()
   set(ours ${partials})
   foreach(file IN LISTS files)
-    if(EXISTS "${file}" AND NOT IS_DIRECTORY "${file}")
-      file(READ "${file}" head LIMIT 160)
-      if(head MATCHES "^/\\* " AND head MATCHES
-         "Automatically generated twiddle-factor array|^/\\* [^\n]*: written by wfac |^/\\* Compiles the table ")
+    if(EXISTS "${file}")
+      _wfac_written_by_wfac("${file}" written)
+      if(written)
         list(APPEND ours "${file}")
       endif()
     endif()
@@ -113,44 +106,49 @@ function(run_checked what)
   endif()
 endfunction()
 
-if(output)
-  run_checked("cannot make the folder ${dir}" "${CMAKE_COMMAND}" -E make_directory "${dir}")
-  run_checked("cannot make the folder ${wrapper_dir}"
-              "${CMAKE_COMMAND}" -E make_directory "${wrapper_dir}")
-  # The lock is kept outside the project's folders, so that none is left
-  # beside the tables; it is named by the real path, which every route to
-  # the same file shares. A process holds it until it ends.
-  file(REAL_PATH "${dir}" real_dir)
-  file(REAL_PATH "${wrapper_dir}" real_wrapper_dir)
-  set(lock_dir "/tmp")
-  foreach(variable TMPDIR TEMP TMP)
-    if(IS_DIRECTORY "$ENV{${variable}}")
-      set(lock_dir "$ENV{${variable}}")
-      break()
-    endif()
-  endforeach()
-  string(SHA1 lock_id "${real_dir}/${table_file}")
-  set(lock "${lock_dir}/wfac-${lock_id}.lock")
-  execute_process(COMMAND "${CMAKE_COMMAND}" -E touch "${lock}" RESULT_VARIABLE status
-                  OUTPUT_QUIET ERROR_QUIET)
-  if(status EQUAL 0)
-    file(LOCK "${lock}" GUARD PROCESS RESULT_VARIABLE status TIMEOUT 600)
-  endif()
-  if(NOT status EQUAL 0)
-    # Nothing is removed: the files may be another run's.
-    set(files "")
-    set(partials "")
-    fail("cannot lock ${lock} (${status}), which keeps two runs from writing ${output} at "
-         "once; set TMPDIR to a folder that can be written")
-  endif()
-  file(REMOVE ${partials})
-endif()
-
+# A refused run creates nothing, not even a folder or a lock.
 if(table_error)
   fail("${table_error}")
-elseif(NOT files)
-  fail("OUTPUT is missing")
 endif()
+# A build that passes the version it read from the install (make, Meson)
+# was set up for this writer's.
+if(DEFINED VERSION AND NOT VERSION STREQUAL WFAC_VERSION)
+  fail("VERSION is '${VERSION}', the wfac that the build was set up with, but this writer "
+       "is wfac ${WFAC_VERSION}; set the build up again (meson setup --reconfigure)")
+endif()
+
+cmake_path(GET output PARENT_PATH dir)
+cmake_path(GET output FILENAME table_file)
+cmake_path(GET wrapper PARENT_PATH wrapper_dir)
+run_checked("cannot make the folder ${dir}" "${CMAKE_COMMAND}" -E make_directory "${dir}")
+run_checked("cannot make the folder ${wrapper_dir}"
+            "${CMAKE_COMMAND}" -E make_directory "${wrapper_dir}")
+# The lock and the temporary files lie beside the table, in a folder of the
+# user's, which runs from any TMPDIR, host or container share. They are
+# named by the table's real path, which every route to it shares; the names
+# are short, so that a long NAME still fits, and the same in every run, so
+# that each run clears what a killed one left.
+file(REAL_PATH "${dir}" real_dir)
+file(REAL_PATH "${wrapper_dir}" real_wrapper_dir)
+string(SHA1 id "${real_dir}/${table_file}")
+string(SUBSTRING "${id}" 0 12 id)
+set(lock "${dir}/.wfac-${id}.lock")
+# A process holds the lock until it ends.
+file(LOCK "${lock}" GUARD PROCESS RESULT_VARIABLE status TIMEOUT 1)
+if(status STREQUAL "Timeout reached")
+  message(NOTICE "${CALL}: waiting for another run that writes ${output} (it holds ${lock})")
+  file(LOCK "${lock}" GUARD PROCESS RESULT_VARIABLE status TIMEOUT 600)
+endif()
+if(NOT status EQUAL 0)
+  # Nothing is removed: the files may be another run's.
+  set(files "")
+  fail("cannot lock ${lock}, which keeps two runs from writing ${output} at once (${status})")
+endif()
+set(partial_table "${dir}/.wfac-${id}.c.tmp")
+set(partial_header "${dir}/.wfac-${id}.h.tmp")
+set(partial_wrapper "${wrapper_dir}/.wfac-${id}.w.tmp")
+set(partials "${partial_table}" "${partial_header}" "${partial_wrapper}")
+file(REMOVE ${partials})
 
 if(NOT "${PROGRAM}" STREQUAL "${table_PROGRAM}")
   set(program "${PROGRAM}")
@@ -224,8 +222,22 @@ function(write_checked file text)
 endfunction()
 
 cmake_path(GET output STEM LAST_ONLY stem)
-string(MAKE_C_IDENTIFIER "WFAC_${stem}_H" guard)
-string(TOUPPER "${guard}" guard)
+string(MAKE_C_IDENTIFIER "WFAC_${stem}" prefix)
+string(TOUPPER "${prefix}" prefix)
+set(guard "${prefix}_H")
+# Two builds (say Debug and Release, or two boards) may share an OUTPUT
+# outside both, and neither reruns its step when the other rewrites the
+# table. The header names its arguments by a number that fits #if; each
+# build's wrapper says which it wants, and a compile of a table written for
+# other arguments stops there, naming both.
+set(arguments "${command}, NAME ${table_name}, ALIGN ${table_align}")
+if(DEFINED table_SECTION)
+  string(APPEND arguments ", SECTION ${table_SECTION}")
+endif()
+string(SHA1 arguments_id "${arguments}")
+string(SUBSTRING "${arguments_id}" 0 7 arguments_id)
+set(arguments_id "0x${arguments_id}")
+string(REPLACE "\\" "\\\\" shown_file "${table_file}")
 # The table of N/4 is the end of the table of N: its stages are those of N
 # from stride 4 on, at the same angles. So the table of N holds those of N,
 # N/4, N/16, ... down to 16, the one of M from index 2N - 2M on (count(N) -
@@ -260,6 +272,12 @@ write_checked("${partial_header}"
 "/* ${table_file}: written by wfac ${WFAC_VERSION}, ${command} */
 #ifndef ${guard}
 #define ${guard}
+#define ${prefix}_ARGS ${arguments_id}
+#ifdef ${prefix}_WANT
+#if ${prefix}_WANT != ${prefix}_ARGS
+#error \"${shown_file} holds the table of ${arguments}, which another build that shares it wrote\"
+#endif
+#endif
 ${int_check}/* The table of size M starts at index ${symbol}_OFFSET_<M>. */
 ${offsets}#ifdef __cplusplus
 extern \"C\" {
@@ -297,7 +315,11 @@ endif()
 # for the file.
 write_checked("${partial_wrapper}"
 "/* Compiles the table ${table_file} as the array ${table_name}. */
+#define ${prefix}_WANT ${arguments_id}
 #include \"${header_path}\"
+#if ${prefix}_ARGS != ${prefix}_WANT
+#error \"this build wants ${shown_file} to hold the table of ${arguments}; give each build that writes it an OUTPUT of its own\"
+#endif
 ${rename}#if defined(__GNUC__) || defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored \"-Wunknown-pragmas\"

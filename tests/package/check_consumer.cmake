@@ -4,7 +4,8 @@
 #         must stop the configure step with its message) or bad_scale (a
 #         build after a good one must fail with the program's message and
 #         leave no table) or killed (the build after a stopped one
-#         puts everything right).
+#         puts everything right) or shared_output (two builds of one
+#         OUTPUT).
 #   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
 #   CONFIG; PREFIX, in mode installed, a wfac installed there before.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -31,6 +32,7 @@ else()
 endif()
 
 if(MODE STREQUAL "bad_calls")
+  set(user_file "/* the user's own */\nint util_magic;\n")
   # The sizes at both ends configure; each wrong call stops with its message.
   foreach(size 16 32768)
     run(${configure} -DHW_SIZE=${size})
@@ -55,6 +57,7 @@ if(MODE STREQUAL "bad_calls")
   set(name_it "which cannot name the array<semicolon> choose another NAME")
   set(align_it "ALIGN must be a power of 2 from 8 to 268435456 (bytes, the most GCC takes for an object on ELF), such as 8, 16 or 32, not")
   set(section_it "SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not")
+  set(path_it "OUTPUT must be a path without double quotes, semicolons, '#', '??', '$<' or line breaks, not")
   set(scale_it "SCALE must be a decimal number of at least 1 (digits, an optional fraction and an optional exponent, such as 16384, 1000.5 or 1e6), not")
   foreach(case
       "PROGRAM|xwfac_hw_gen|PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
@@ -80,35 +83,92 @@ if(MODE STREQUAL "bad_calls")
       "OUTPUT|t.h|OUTPUT must not end in .h, which is the name of the table's header beside it, not 't.h'"
       "OUTPUT|.|OUTPUT must name the table's file, not the folder '.'"
       "OUTPUT|sub/|OUTPUT must name the table's file, not the folder 'sub/'"
-      "OUTPUT|a\"b.c|OUTPUT must be a path without double quotes, semicolons or line breaks, not 'a\"b.c'")
+      "OUTPUT|a\"b.c|${path_it} 'a\"b.c'"
+      "OUTPUT|a#b.c|${path_it} 'a#b.c'"
+      "OUTPUT|a??=.c|${path_it} 'a??=.c'"
+      "OUTPUT|$<CONFIG>.c|${path_it} '$<CONFIG>.c'"
+      "OUTPUT|util.c|OUTPUT and NAME give the file <dir>/util.h, which wfac did not write and will not replace<semicolon> choose another OUTPUT or NAME"
+      "NAME|qsort|NAME 'qsort' is a function or object of the C library (ISO C or POSIX), which the table would replace at link time<semicolon> choose another NAME"
+      "NAME|sin|NAME 'sin' is a function or object of the C library"
+      "NAME|environ|NAME 'environ' is a function or object of the C library"
+      "SECTION|.comment|SECTION '.comment' begins with .comment, which compilers, linkers or start-up code take for notes for tools"
+      "SECTION|.init_array|SECTION '.init_array' begins with .init, which compilers, linkers or start-up code take for code or constructors"
+      "SECTION|.bss_wfac|SECTION '.bss_wfac' begins with .bss, which compilers, linkers or start-up code take for data without bytes in the image"
+      "SECTION|.noinit|SECTION '.noinit' begins with .noinit,"
+      "SECTION|.ARM.exidx|SECTION '.ARM.exidx' begins with .ARM., which compilers, linkers or start-up code take for the linker's")
     string(REPLACE "|" ";" case "${case}")
     list(POP_BACK case message)
     string(REPLACE "<semicolon>" ";" message "${message}")
-    # PROGRAM wfac_hw_gen, SIZE 16 and NAME w_bad, unless the case gives them.
+    # PROGRAM wfac_hw_gen, SIZE 16, NAME w_bad and an OUTPUT in folders
+    # that a refused run must not create, unless the case gives them.
     set(args ${case})
-    foreach(default "PROGRAM;wfac_hw_gen" "SIZE;16" "NAME;w_bad")
+    foreach(default "PROGRAM;wfac_hw_gen" "SIZE;16" "NAME;w_bad" "OUTPUT;new/dir/w_bad.c")
       list(GET default 0 keyword)
       if(NOT keyword IN_LIST case)
         list(PREPEND args ${default})
       endif()
     endforeach()
     string(REPLACE ";" "|" bad_args "${args}")
+    # A file of the user's beside each table, which no run may replace.
+    file(WRITE "${build}/util.h" "${user_file}")
     run(${configure} -DHW_SIZE=64 -DBAD= "-DBAD_ARGS=${bad_args}")
-    expect_failure("configure with ${case}" "wfac_add_table(print_ww): ${message}")
+    string(REPLACE "<dir>" "${build}" want "${message}")
+    expect_failure("configure with ${case}" "wfac_add_table(print_ww): ${want}")
     set(defines "")
     while(args)
       list(POP_FRONT args keyword value)
       list(APPEND defines "-D${keyword}=${value}")
     endwhile()
     file(REMOVE_RECURSE "${by_hand}")
-    file(MAKE_DIRECTORY "${by_hand}")
+    file(WRITE "${by_hand}/util.h" "${user_file}")
     run("${CMAKE_COMMAND}" ${defines} -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
-    expect_failure("the build step with ${case}" "WfacWriteTable: ${message}")
-    file(GLOB_RECURSE left LIST_DIRECTORIES true "${by_hand}/*")
-    if(left)
-      message(FATAL_ERROR "the build step with ${case} left ${left}")
+    string(REPLACE "<dir>" "${by_hand}" want "${message}")
+    expect_failure("the build step with ${case}" "WfacWriteTable: ${want}")
+    file(GLOB_RECURSE left LIST_DIRECTORIES true RELATIVE "${by_hand}" "${by_hand}/*")
+    file(READ "${by_hand}/util.h" kept)
+    if(NOT left STREQUAL "util.h" OR NOT kept STREQUAL user_file)
+      message(FATAL_ERROR "the build step with ${case} left ${left}, or changed util.h")
     endif()
   endforeach()
+  file(READ "${build}/util.h" kept)
+  if(NOT kept STREQUAL user_file)
+    message(FATAL_ERROR "a configure changed the user's util.h")
+  endif()
+
+  # Section names that users pick for memories of their own pass.
+  foreach(section .ccmram .ExtFlashSection .rodata.wfac .dtcm_data .sram2 .text.wfac
+          .progmem.data .qspi)
+    run("${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DSECTION=${section}
+        -DOUTPUT=sections/t.c -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+    expect_ok("the build step with SECTION ${section}")
+  endforeach()
+
+  # Nothing is created or changed outside the table's and the wrapper's
+  # folders: not at the name an earlier writer locked in the temporary
+  # folder, where another user may plant a link, nor anywhere else.
+  set(tmp "${WORK}/tmp")
+  file(REMOVE_RECURSE "${by_hand}" "${tmp}")
+  file(MAKE_DIRECTORY "${by_hand}/tables" "${tmp}")
+  file(WRITE "${WORK}/victim.txt" "${user_file}")
+  file(REAL_PATH "${by_hand}/tables" real_tables)
+  string(SHA1 old_lock "${real_tables}/w.c")
+  file(CREATE_LINK "${WORK}/victim.txt" "${tmp}/wfac-${old_lock}.lock" SYMBOLIC)
+  run("${CMAKE_COMMAND}" -E env "TMPDIR=${tmp}" "TMP=${tmp}" "TEMP=${tmp}"
+      "${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DOUTPUT=tables/w.c
+      "-DWRAPPER=${by_hand}/wrappers/w.wfac.c" -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
+  expect_ok("the build step with a link planted in TMPDIR")
+  file(READ "${WORK}/victim.txt" kept)
+  file(GLOB in_tmp RELATIVE "${tmp}" "${tmp}/*")
+  file(GLOB_RECURSE in_work LIST_DIRECTORIES true RELATIVE "${by_hand}" "${by_hand}/*")
+  list(FILTER in_work EXCLUDE REGEX "^(tables|wrappers)/")
+  if(NOT kept STREQUAL user_file OR NOT in_tmp STREQUAL "wfac-${old_lock}.lock"
+     OR NOT in_work STREQUAL "tables;wrappers")
+    message(FATAL_ERROR "the build step changed the planted link's target, or created files "
+                        "outside the table's folders: TMPDIR holds ${in_tmp}, the current "
+                        "folder ${in_work}")
+  endif()
+  file(REMOVE_RECURSE "${by_hand}")
+  file(MAKE_DIRECTORY "${by_hand}")
   # A refused argument removes what an earlier run wrote to the same files.
   set(step "${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DOUTPUT=sub/t.c)
   run(${step} -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
@@ -121,6 +181,7 @@ if(MODE STREQUAL "bad_calls")
       -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
   expect_failure("the build step with SCALE 1,5" "WfacWriteTable: ${scale_it} '1,5'")
   file(GLOB left RELATIVE "${by_hand}/sub" "${by_hand}/sub/*")
+  list(FILTER left EXCLUDE REGEX "^\\.wfac-[0-9a-f]+\\.lock$")
   if(NOT left STREQUAL "u.c")
     message(FATAL_ERROR "a refused SCALE left the earlier run's files, or removed the user's "
                         "u.c: ${left}")
@@ -142,7 +203,8 @@ if(MODE STREQUAL "killed")
   file(READ "${build}/tables/w_ww.h" header)
   string(REPLACE "aligned(8)" "aligned(16)" header "${header}")
   file(WRITE "${build}/tables/w_ww.h" "${header}/* stopped */\n")
-  string(SHA1 id "${table}")
+  file(REAL_PATH "${build}/tables" real_tables)
+  string(SHA1 id "${real_tables}/w_ww.c")
   string(SUBSTRING "${id}" 0 12 id)
   foreach(stale "tables/.wfac-${id}.c.tmp" "tables/.wfac-${id}.h.tmp"
           "print_ww_wfac/.wfac-${id}.w.tmp")
@@ -162,6 +224,29 @@ if(MODE STREQUAL "killed")
     message(FATAL_ERROR "the temporary files of the stopped build are still there: ${left}")
   endif()
   expect_prints("${build}" print_ww${EXE} "60: 0 1000000 0 1000000 0 1000000 195090 980785")
+  return()
+endif()
+
+if(MODE STREQUAL "shared_output")
+  # Two builds share an OUTPUT outside both, with other scales. Neither
+  # reruns its step when the other rewrites the table, so the compile of a
+  # table written for the other build's arguments must stop, naming both.
+  set(shared "-DWW_OUTPUT=${WORK}/shared/w_ww.c")
+  foreach(scale 1000 2000)
+    string(REPLACE "${build}" "${WORK}/${scale}" configure_it "${configure}")
+    run(${configure_it} "${shared}" -DWW_SCALE=${scale})
+    expect_ok("configure with scale ${scale}")
+    set(build_${scale} "${CMAKE_COMMAND}" --build "${WORK}/${scale}" --config "${CONFIG}")
+  endforeach()
+  foreach(scale 1000 2000)
+    run(${build_${scale}})
+    expect_ok("the build with scale ${scale}")
+  endforeach()
+  run(${build_1000})
+  expect_failure("the build with scale 1000 after the one with 2000"
+                 "w_ww.c holds the table of wfac_ww_gen -s 2000 32, NAME w_ww, ALIGN 8, which another build that shares it wrote")
+  expect_failure("the build with scale 1000 after the one with 2000"
+                 "this build wants w_ww.c to hold the table of wfac_ww_gen -s 1000 32, NAME w_ww, ALIGN 8")
   return()
 endif()
 
