@@ -1,0 +1,27 @@
+// Reading a table as the writer leaves it: the header <stem>.h, which gives
+// the array's name, entry type, length and alignment, and the table
+// <stem>.c beside it, which gives the entries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TableFiles {
+  std::string name;  // the array's name
+  int entry_bytes;   // 2 (short) or 4 (int)
+  std::uint64_t align;
+  std::vector<std::int32_t> entries;
+};
+
+// Reads the header at header_path and the table beside it. On failure
+// returns false and sets *error to a message that names the file.
+bool read_table_files(const std::string& header_path, TableFiles* table, std::string* error);
+
+// The same from the two files' texts; the names are only for messages.
+bool parse_table_files(const std::string& header_text, const std::string& header_name,
+                       const std::string& table_text, const std::string& table_name,
+                       TableFiles* table, std::string* error);
+
+// Reads a whole file in binary mode; false when it cannot be read.
+bool read_file(const std::string& path, std::string* contents, std::string* error);
