@@ -35,6 +35,7 @@
 cmake_policy(PUSH)
 cmake_policy(VERSION 3.22...4.3)
 include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/WfacCheckImage.cmake")
 
 # Stops configure when CMake would take <file> for a source of a target in
 # the folders <dirs>: a relative source is looked for in its folder's source
@@ -180,6 +181,8 @@ function(wfac_add_table target)
     set_property(GLOBAL PROPERTY "wfac_table_file_${key}" "${here}")
   endforeach()
   set_property(GLOBAL APPEND PROPERTY "wfac_table_symbol_${name}" "${target}|${type}|${here}")
+  # The tables that wfac_check_image() looks for in an image that links target.
+  set_property(TARGET "${target}" APPEND PROPERTY WFAC_TABLE_HEADERS "${header}")
 
   # A file that changes only when the arguments do, so that a changed SCALE
   # reruns the step with any generator.

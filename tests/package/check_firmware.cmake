@@ -6,7 +6,9 @@
 #   MODE: installed (the package, through wfac_DIR), subdirectory
 #         (add_subdirectory, wfac building its own host programs), cxx (a
 #         C++-only project, add_subdirectory with WFAC_HOST_TOOLS_DIR) or
-#         no_host_compiler (configure must stop and say what to set).
+#         no_host_compiler (configure must stop and say what to set) or
+#         image (wfac_check_image() under several linker scripts, and the
+#         program on a big-endian image).
 #   WFAC_BUILD, PROGRAM_DIR (the host programs), WFAC_SOURCE, WORK,
 #   GENERATOR, NM, READELF, EXE, CONFIG, VERSION (of wfac).
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -25,6 +27,9 @@ elseif(MODE STREQUAL "subdirectory")
 elseif(MODE STREQUAL "cxx")
   list(APPEND configure "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}" -DLANGUAGE=CXX
        "-DWFAC_HOST_TOOLS_DIR=${PROGRAM_DIR}")
+elseif(MODE STREQUAL "image")
+  install_wfac("${WORK}/prefix")
+  list(APPEND configure "-Dwfac_DIR=${WORK}/prefix/lib/cmake/wfac" -DCHECK_IMAGE=ON)
 elseif(MODE STREQUAL "no_host_compiler")
   run(${configure} "-DWFAC_SOURCE_DIR=${WFAC_SOURCE}"
       "-DWFAC_HOST_CXX_COMPILER=${WORK}/no-such-compiler")
@@ -33,9 +38,80 @@ elseif(MODE STREQUAL "no_host_compiler")
   return()
 endif()
 
+set(build_it "${CMAKE_COMMAND}" --build "${build}" --config "${CONFIG}" --parallel 2)
+if(MODE STREQUAL "image")
+  # Expects a build with the linker script and section given to end with
+  # status 0 or not (ok), printing each of the texts that follow.
+  function(expect_check script section ok)
+    run(${configure} -DLINKER_SCRIPT=${script} -DTABLE_SECTION=${section})
+    expect_ok("configure with ${script}")
+    run(${build_it})
+    if(ok)
+      expect_ok("the build with ${script}")
+    endif()
+    foreach(text IN LISTS ARGN)
+      string(FIND "${flat}" "${text}" at)
+      if(at EQUAL -1 OR (NOT ok AND status EQUAL 0))
+        message(FATAL_ERROR "the build with ${script} should print \"${text}\" and "
+                            "end with ${ok} (${status}):\n${output}")
+      endif()
+    endforeach()
+  endfunction()
+  # The 256-point table is 504 entries of 2 bytes, aligned to 32 from an
+  # origin of 0x10000008 in firmware.ld, and at the origin of CCMRAM in
+  # ccmram.ld.
+  set(ww64 "w_ww64: 480 bytes at 0x")
+  expect_check(firmware.ld .wfac_tables TRUE
+    "w_hw256: 1008 bytes at 0x10000020 in .wfac_tables, aligned 32: ok" "${ww64}")
+  expect_check(ccmram.ld .ccmram TRUE
+    "w_hw256: 1008 bytes at 0x10000000 (loaded from 0x" "in .ccmram, aligned 32: ok" "${ww64}")
+  set(failed "firmware.elf does not hold its tables as they must be")
+  foreach(attempt first second)
+    expect_check(ccmram_noload.ld .ccmram FALSE "${failed}"
+      "w_hw256: in .ccmram, a section with no bytes in the image (NOLOAD or .bss): the table would read as whatever RAM holds")
+  endforeach()
+  expect_check(in_bss.ld .ccmram FALSE "${failed}"
+    "w_hw256: in .bss, memory that start-up code clears")
+
+  # An image linked from a library built for an earlier table: the table
+  # of a scale of 1000000 (0xF4240) where the table is of 2000000
+  # (0x1E8480).
+  expect_check(firmware.ld .wfac_tables TRUE "${ww64}")
+  file(GLOB_RECURSE library "${build}/*libdsp.a")
+  file(COPY_FILE "${library}" "${WORK}/old.a")
+  run(${configure} -DWW_SCALE=2000000)
+  expect_ok("configure with scale 2000000")
+  run(${build_it})
+  expect_ok("the build with scale 2000000")
+  file(COPY_FILE "${WORK}/old.a" "${library}")
+  file(TOUCH_NOCREATE "${library}")
+  foreach(attempt first second)
+    run(${build_it})
+    expect_failure("the ${attempt} build with the old library" "${failed}")
+    expect_failure("the ${attempt} build with the old library"
+                   "w_ww64: entry 1 is 0x000F4240 in the image, 0x001E8480 in the table")
+  endforeach()
+
+  # The program itself on a big-endian image of both tables.
+  file(WRITE "${WORK}/be.c" "#include \"w_hw256.h\"\n#include \"w_ww64.h\"\n"
+       "int reset_handler(void);\n"
+       "int reset_handler(void) { return w_hw256[1] + w_ww64[1]; }\n")
+  set(tables "${build}/firmware_wfac" "${build}/dsp_wfac")
+  run(arm-none-eabi-gcc -march=armv7-a -marm -mbig-endian -nostdlib -Wl,-e,reset_handler
+      -I${build}/firmware_wfac -I${build}/dsp_wfac -o "${WORK}/be.elf" "${WORK}/be.c"
+      "${build}/firmware_wfac/w_hw256.wfac.c" "${build}/dsp_wfac/w_ww64.wfac.c")
+  expect_ok("the big-endian image")
+  run("${WORK}/prefix/bin/wfac_check_image${EXE}" "${WORK}/be.elf"
+      "${build}/firmware_wfac/w_hw256.h" "${build}/dsp_wfac/w_ww64.h")
+  expect_ok("wfac_check_image on the big-endian image")
+  if(NOT output MATCHES "^w_hw256: 1008 bytes at 0x[0-9a-f]+ in [.a-z_]+, aligned 32: ok\nw_ww64: 480 bytes at 0x[0-9a-f]+ in [.a-z]+, aligned 8: ok\n$")
+    message(FATAL_ERROR "wfac_check_image on the big-endian image printed:\n${output}")
+  endif()
+  return()
+endif()
+
 run(${configure})
 expect_ok("configure")
-set(build_it "${CMAKE_COMMAND}" --build "${build}" --config "${CONFIG}" --parallel 2)
 run(${build_it})
 expect_ok("build")
 find_built(elf "${build}" firmware.elf)
