@@ -105,6 +105,12 @@ bool read_file(const std::string& path, std::string* contents, std::string* erro
     return false;
   }
   contents->clear();
+  // Room for the whole file at once where its size can be known.
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size > 0) contents->reserve(static_cast<std::size_t>(size));
+    std::rewind(file);
+  }
   char buffer[65536];
   std::size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, got);

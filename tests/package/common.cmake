@@ -32,6 +32,7 @@ function(install_wfac prefix)
   run("${CMAKE_COMMAND}" --install "${WFAC_BUILD}" --prefix "${prefix}" --config "${CONFIG}")
   expect_ok("cmake --install")
   foreach(file bin/wfac_hw_gen${EXE} bin/wfac_ww_gen${EXE} bin/wfac_hh_gen${EXE}
+          bin/wfac_check_image${EXE} share/man/man1/wfac_check_image.1
           share/man/man1/wfac_hw_gen.1 share/man/man1/wfac_ww_gen.1 share/man/man1/wfac_hh_gen.1
           share/man/man7/wfac.7 share/doc/wfac/README.md
           lib/cmake/wfac/wfacConfig.cmake lib/cmake/wfac/wfacConfigVersion.cmake)
