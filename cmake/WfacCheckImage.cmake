@@ -34,9 +34,16 @@ function(wfac_check_image target)
     message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, which links no image; "
                         "name an executable or a shared library")
   elseif(NOT CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
-    set(format "${CMAKE_EXECUTABLE_FORMAT}")
-    if(format STREQUAL "")
-      set(format "of a format that CMake does not know")
+    # CMake tells ELF, Mach-O and XCOFF from the compiler's output, and
+    # calls the rest Unknown.
+    if(WIN32 OR CYGWIN)
+      set(format "PE (Windows)")
+    elseif(APPLE OR CMAKE_EXECUTABLE_FORMAT STREQUAL "MACHO")
+      set(format "Mach-O")
+    elseif(CMAKE_EXECUTABLE_FORMAT MATCHES "^(|Unknown)$")
+      set(format "of a format that CMake cannot tell")
+    else()
+      set(format "${CMAKE_EXECUTABLE_FORMAT}")
     endif()
     message(FATAL_ERROR "${call}: the images of this platform are ${format}, and "
                         "wfac_check_image reads ELF images only")

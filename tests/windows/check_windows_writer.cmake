@@ -8,7 +8,8 @@
 #   - A refused SECTION or NAME must leave nothing, not even its folder.
 #   - wfac_check_image.exe must give the Linux program's lines and status
 #     on a right and a wrong image.
-#   - The programs need no DLL but Windows' own.
+#   - The programs need no DLL but Windows' own, and wfac_check_image()
+#     refuses a project whose images are PE.
 #   WFAC_SOURCE, PROGRAM_DIR (the Linux programs), WORK (that of
 #   check_wine.cmake), WINE, WINESERVER, WINDOWS_CMAKE (cmake.exe),
 #   ARM_GCC, MINGW_GCC, MINGW_OBJDUMP.
@@ -187,3 +188,15 @@ foreach(image right wrong)
   endif()
   math(EXPR index "${index} + 1")
 endforeach()
+
+# A project that builds for Windows cannot check its images, which are PE:
+# the call stops the configure step and says so.
+file(WRITE "${here}/pe/CMakeLists.txt" "cmake_minimum_required(VERSION 3.22...4.3)\n"
+     "project(pe C)\nfind_package(wfac REQUIRED)\nadd_executable(app main.c)\n"
+     "wfac_add_table(app PROGRAM wfac_hw_gen SIZE 64)\nwfac_check_image(app)\n")
+file(WRITE "${here}/pe/main.c" "int main(void) { return 0; }\n")
+run("${CMAKE_COMMAND}" -S "${here}/pe" -B "${here}/pe/build"
+    --toolchain "${WFAC_SOURCE}/tests/windows/mingw-w64.cmake"
+    "-Dwfac_DIR=${prefix}/lib/cmake/wfac")
+expect_failure("configure of wfac_check_image() for Windows"
+               "wfac_check_image(app): the images of this platform are PE (Windows), and wfac_check_image reads ELF images only")
