@@ -72,6 +72,25 @@ function(_wfac_check_not_a_source call what file dirs)
   endforeach()
 endfunction()
 
+# Stops configure unless target is a target of this project of one of the
+# types (a regex alternation); imported_why and type_why end the messages
+# for an imported target and one of another type.
+function(_wfac_require_target call target types imported_why type_why)
+  if(NOT TARGET "${target}")
+    message(FATAL_ERROR "${call}: there is no target named '${target}'")
+  endif()
+  get_target_property(aliased "${target}" ALIASED_TARGET)
+  get_target_property(imported "${target}" IMPORTED)
+  get_target_property(type "${target}" TYPE)
+  if(aliased)
+    message(FATAL_ERROR "${call}: '${target}' is an alias; name the target itself, '${aliased}'")
+  elseif(imported)
+    message(FATAL_ERROR "${call}: '${target}' is imported, ${imported_why}")
+  elseif(NOT type MATCHES "^(${types})$")
+    message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, ${type_why}")
+  endif()
+endfunction()
+
 function(wfac_add_table target)
   set(call "wfac_add_table(${target})")
   set(keywords PROGRAM SIZE SCALE NAME OUTPUT ALIGN SECTION)
@@ -106,21 +125,11 @@ function(wfac_add_table target)
       unset(table_${keyword})
     endif()
   endforeach()
-  if(NOT TARGET "${target}")
-    message(FATAL_ERROR "${call}: there is no target named '${target}'")
-  endif()
-  get_target_property(aliased "${target}" ALIASED_TARGET)
-  get_target_property(imported "${target}" IMPORTED)
+  _wfac_require_target("${call}" "${target}"
+    "EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY"
+    "so nothing is compiled into it; name a target of this project"
+    "which compiles no sources; name an executable or a static, shared or object library")
   get_target_property(type "${target}" TYPE)
-  if(aliased)
-    message(FATAL_ERROR "${call}: '${target}' is an alias; name the target itself, '${aliased}'")
-  elseif(imported)
-    message(FATAL_ERROR "${call}: '${target}' is imported, so nothing is compiled into it; "
-                        "name a target of this project")
-  elseif(NOT type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
-    message(FATAL_ERROR "${call}: '${target}' is a target of type ${type}, which compiles no sources; "
-                        "name an executable or a static, shared or object library")
-  endif()
   # C where the project has it; a C++-only project compiles the table as C++.
   get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
   if("C" IN_LIST languages)

@@ -15,6 +15,7 @@
 #   ARM_GCC, MINGW_GCC, MINGW_OBJDUMP.
 cmake_minimum_required(VERSION 3.22...4.3)
 include("${WFAC_SOURCE}/tests/package/common.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/wine.cmake")
 
 set(prefix "${WORK}/winprefix")
 set(here "${WORK}/writer")
@@ -119,13 +120,7 @@ endif()
 
 file(MAKE_DIRECTORY "${here}/batch")
 file(WRITE "${here}/batch/run.bat" "${bat}exit /b 0\r\n")
-set(wine_env "${CMAKE_COMMAND}" -E env "WINEPREFIX=${WORK}/wineprefix" WINEDEBUG=-all
-    "WINEDLLOVERRIDES=mscoree,mshtml=")
-if(NOT EXISTS "${WORK}/wineprefix/system.reg")
-  run(${wine_env} "${WINE}" wineboot --init)
-  expect_ok("wineboot --init")
-endif()
-run(${wine_env} "${WINESERVER}" --wait)
+start_wine()
 run(${wine_env} "${WINE}" cmd /c run.bat WORKING_DIRECTORY "${here}/batch")
 expect_ok("wine cmd /c run.bat")
 

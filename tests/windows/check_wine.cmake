@@ -9,6 +9,7 @@
 #   WINESERVER.
 cmake_minimum_required(VERSION 3.22...4.3)
 include("${WFAC_SOURCE}/tests/package/common.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/wine.cmake")
 
 set(mingw "${WORK}/mingw")
 run("${CMAKE_COMMAND}" -S "${WFAC_SOURCE}" -B "${mingw}" -G "${GENERATOR}"
@@ -73,16 +74,7 @@ file(WRITE "${linux}/run.sh" "${sh}")
 
 run(sh run.sh WORKING_DIRECTORY "${linux}")
 expect_ok("the Linux run")
-# A prefix of its own, kept between runs; no debug messages, and no offer
-# to install Mono or Gecko. A new prefix is set up, and wine waited for,
-# before the batch runs: commands run while it is being set up can fail.
-set(wine_env "${CMAKE_COMMAND}" -E env "WINEPREFIX=${WORK}/wineprefix" WINEDEBUG=-all
-    "WINEDLLOVERRIDES=mscoree,mshtml=")
-if(NOT EXISTS "${WORK}/wineprefix/system.reg")
-  run(${wine_env} "${WINE}" wineboot --init)
-  expect_ok("wineboot --init")
-endif()
-run(${wine_env} "${WINESERVER}" --wait)
+start_wine()
 # cmd's status 9009 (command not found), which no program gives, has been
 # seen once for an early case in a new prefix; the batch then runs again.
 foreach(attempt 1 2)
