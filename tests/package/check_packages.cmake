@@ -2,7 +2,7 @@
 # anywhere, holds the programs, man pages and CMake package: a program runs
 # from it and gives the build's output, and tests/consumer builds against
 # it (check_consumer.cmake, mode installed). The .deb is unpacked with
-# dpkg-deb -x, where there is one.
+# dpkg-deb -x, where there is one, and must satisfy lintian where it is.
 #   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
 #   CONFIG, CPACK.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -24,10 +24,25 @@ file(GLOB debs "${WORK}/packages/wfac_*.deb")
 if(DPKG_DEB AND NOT debs)
   message(FATAL_ERROR "dpkg-deb is here, but cpack made no .deb")
 endif()
+# Debian's checker finds nothing in the .deb but that a first upload to
+# Debian's archive closes no bug of it, which means nothing outside it.
+find_program(LINTIAN lintian)
+set(ci "$ENV{CI}")
+if(debs AND NOT LINTIAN AND ci)
+  message(FATAL_ERROR "lintian is not installed, which CI's script installs")
+endif()
 foreach(deb IN LISTS debs)
   run("${DPKG_DEB}" -x "${deb}" "${WORK}/deb")
   expect_ok("dpkg-deb -x")
   list(APPEND prefixes "${WORK}/deb/usr")
+  if(LINTIAN)
+    run("${LINTIAN}" --tag-display-limit 0 "${deb}")
+    string(REGEX MATCHALL "(^|\n)[EW]: [^\n]+" tags "${output}")
+    list(FILTER tags EXCLUDE REGEX ": initial-upload-closes-no-bugs ")
+    if(tags)
+      message(FATAL_ERROR "lintian on ${deb}:\n${output}")
+    endif()
+  endif()
 endforeach()
 if(NOT prefixes)
   message(FATAL_ERROR "cpack made no .tar.gz")
@@ -37,8 +52,15 @@ find_built(built "${WFAC_BUILD}" wfac_hw_gen${EXE})
 execute_process(COMMAND "${built}" -s 1000 32 OUTPUT_VARIABLE want)
 set(index 0)
 foreach(prefix IN LISTS prefixes)
-  foreach(file bin/wfac_hh_gen${EXE} bin/wfac_ww_gen${EXE} share/man/man1/wfac_hw_gen.1
-          share/doc/wfac/LICENSE lib/cmake/wfac/WfacWriteTable.cmake)
+  # The .deb has Debian's copyright file and compressed man pages.
+  set(licence share/doc/wfac/LICENSE)
+  set(page share/man/man1/wfac_hw_gen.1)
+  if(prefix MATCHES "/deb/usr$")
+    set(licence share/doc/wfac/copyright)
+    set(page share/man/man1/wfac_hw_gen.1.gz)
+  endif()
+  foreach(file bin/wfac_hh_gen${EXE} bin/wfac_ww_gen${EXE} bin/wfac_check_image${EXE} ${page}
+          ${licence} lib/cmake/wfac/WfacWriteTable.cmake)
     if(NOT EXISTS "${prefix}/${file}")
       message(FATAL_ERROR "the package unpacked in ${prefix} holds no ${file}")
     endif()
