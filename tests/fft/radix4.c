@@ -5,7 +5,9 @@
 
 #include "layout.h"
 
+/* wide: 0 for 16-bit entries, 1 for 32-bit ones, 2 for doubles. */
 static double entry(const void *w, int wide, int index, double scale) {
+  if (wide == 2) return ((const double *)w)[index] / scale;
   return (wide ? ((const int *)w)[index] : ((const short *)w)[index]) / scale;
 }
 
@@ -13,14 +15,14 @@ static double entry(const void *w, int wide, int index, double scale) {
  * points: the quarter a point lands in is its frequency mod 4, the rest comes
  * from the smaller transform inside that quarter. Blocks of 4 and 2 points
  * are transformed directly and keep their order. */
-static int frequency_at(int p, int len) {
+int frequency_at(int p, int len) {
   if (len <= 4) return p;
   return 4 * frequency_at(p % (len / 4), len / 4) + p / (len / 4);
 }
 
 /* In place, over re/im: one twiddled radix-4 pass per stride j < n/4, then a
  * radix-4 (n a power of 4) or radix-2 pass without twiddles. */
-static void fft(double *re, double *im, int n, const void *w, int wide, int paired, double scale) {
+void fft_radix4(double *re, double *im, int n, const void *w, int wide, int paired, double scale) {
   int stage_start = 0;
   int j = 1;
   for (; j < n / 4; j *= 4) {
@@ -88,7 +90,7 @@ double fft_relative_error(const void *w, int wide, int paired, int n, double sca
     cosine[k] = cos(2 * pi * k / n);
     sine[k] = sin(2 * pi * k / n);
   }
-  fft(re, im, n, w, wide, paired, scale);
+  fft_radix4(re, im, n, w, wide, paired, scale);
 
   double largest = 0, worst = 0;
   for (int p = 0; p < n; ++p) {
