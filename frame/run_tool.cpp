@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "frame/emit_table.hpp"
-#include "frame/tool_profile.hpp"
+#include "frame/run_tool.hpp"
 
 namespace {
 
@@ -33,6 +33,14 @@ void write_usage(const ToolProfile& p) {
   usage_line("    output the result to the display.  Redirect the output to");
   usage_line("    a file as shown above.");
   usage_line("");
+}
+
+// Writes the usage text and, when message is not null, "ERROR:  message\n"
+// to standard error, then ends the process with status 1.
+[[noreturn]] void report_and_exit(const ToolProfile& profile, const char* message) {
+  write_usage(profile);
+  if (message != nullptr) std::fprintf(stderr, "ERROR:  %s\n", message);
+  std::exit(1);
 }
 
 // Only the ASCII digits start a size, whatever the locale or the sign of char.
@@ -66,12 +74,6 @@ int read_size(const ToolProfile& p, const char* text, int* exponent) {
 }
 
 }  // namespace
-
-void report_and_exit(const ToolProfile& profile, const char* message) {
-  write_usage(profile);
-  if (message != nullptr) std::fprintf(stderr, "ERROR:  %s\n", message);
-  std::exit(1);
-}
 
 int run_tool(const ToolProfile& profile, int argc, char** argv) {
   int n = -1;

@@ -1,5 +1,6 @@
-// The frame the three table programs share: one constant ToolProfile per
-// program, and run_tool, the whole run of a program from its command line.
+// The constants that set one table program apart from the others: one
+// constant ToolProfile per program, which run_tool (frame/run_tool.hpp)
+// takes.
 #pragma once
 
 // Fills a zero-filled table of 2 * n entries from index 0 and returns the
@@ -29,10 +30,13 @@ struct ToolProfile {
   const char* power_of_4_suffix;    // fills the slot when N is a power of 4
 };
 
-// Walks the command line, generates the table and writes it to standard
-// output. Returns 0; every failure ends the process with status 1.
-int run_tool(const ToolProfile& profile, int argc, char** argv);
-
-// Writes the usage text and, when message is not null, "ERROR:  message\n"
-// to standard error, then ends the process with status 1.
-[[noreturn]] void report_and_exit(const ToolProfile& profile, const char* message);
+// True when the fields that follow from the entry width agree with it:
+// the table's allocation, the generator and the emitter each read one of
+// them, so a profile whose fields disagreed would write or read past the
+// table. Each program checks its profile with a static_assert.
+constexpr bool profile_is_consistent(const ToolProfile& p) {
+  const bool wide = p.entry_width == 32;
+  return (p.entry_width == 16 || wide) && p.hex_digits == (wide ? 8 : 4) &&
+         p.entries_per_line == (wide ? 4 : 8) && p.element_type[0] == (wide ? 'i' : 's') &&
+         p.scale_bound > p.default_scale;
+}

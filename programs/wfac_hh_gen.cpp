@@ -3,12 +3,12 @@
 // power of 4.
 #include <cstdint>
 
-#include "frame/tool_profile.hpp"
+#include "frame/run_tool.hpp"
 #include "twiddle/twiddles.hpp"
 
 namespace {
 
-const ToolProfile profile = {
+constexpr ToolProfile profile = {
     "wfac_hh_gen",
     "arrays for the QRV_fft, QRV_fft_hh_pa and QRV_fft_hh_pb FFT",
     "library routines.  It is called as follows:",
@@ -23,6 +23,8 @@ const ToolProfile profile = {
     "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb%s      */",
     ", QRV_fft",
 };
+
+static_assert(profile_is_consistent(profile), "the profile's fields disagree on the entry width");
 
 }  // namespace
 

@@ -2,12 +2,12 @@
 // and QRV_ifft_hw_a.
 #include <cstdint>
 
-#include "frame/tool_profile.hpp"
+#include "frame/run_tool.hpp"
 #include "twiddle/twiddles.hpp"
 
 namespace {
 
-const ToolProfile profile = {
+constexpr ToolProfile profile = {
     "wfac_hw_gen",
     "arrays for the QRV_fft_hw_a and QRV_ifft_hw_a FFT library routine.",
     "It is called as follows:",
@@ -22,6 +22,8 @@ const ToolProfile profile = {
     "/*      Appropriate FFTs:    QRV_fft_hw_a, QRV_ifft_hw_a                */",
     "",
 };
+
+static_assert(profile_is_consistent(profile), "the profile's fields disagree on the entry width");
 
 }  // namespace
 

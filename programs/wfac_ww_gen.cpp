@@ -2,12 +2,12 @@
 // QRV_fft_ww_ab and QRV_ifft_ww_a.
 #include <cstdint>
 
-#include "frame/tool_profile.hpp"
+#include "frame/run_tool.hpp"
 #include "twiddle/twiddles.hpp"
 
 namespace {
 
-const ToolProfile profile = {
+constexpr ToolProfile profile = {
     "wfac_ww_gen",
     "arrays for the QRV_fft_ww_a, QRV_fft_ww_ab and QRV_ifft_ww_a FFT",
     "library routines.  It is called as follows:",
@@ -22,6 +22,8 @@ const ToolProfile profile = {
     "/*      Appropriate FFTs:    QRV_fft_ww_a, QRV_fft_ww_ab, QRV_ifft_ww_a */",
     "",
 };
+
+static_assert(profile_is_consistent(profile), "the profile's fields disagree on the entry width");
 
 }  // namespace
 
