@@ -216,6 +216,8 @@ function(wfac_add_table target)
     DEPENDS wfac::${table_PROGRAM} "${program}" "${stamp}" "${step}"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableHeader.h.in"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableWrapper.c.in"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
     COMMENT "Generating ${output}"
     VERBATIM)

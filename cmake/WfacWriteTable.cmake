@@ -266,32 +266,12 @@ set(attributes "aligned(${table_align})")
 if(DEFINED table_SECTION)
   string(APPEND attributes ", section(\"${table_SECTION}\")")
 endif()
-# The first line says what wrote the table, and nothing that changes from
-# one build to the next: no date, no path.
-write_checked("${partial_header}"
-"/* ${table_file}: written by wfac ${WFAC_VERSION}, ${command} */
-#ifndef ${guard}
-#define ${guard}
-#define ${prefix}_ARGS ${arguments_id}
-#ifdef ${prefix}_WANT
-#if ${prefix}_WANT != ${prefix}_ARGS
-#error \"${shown_file} holds the table of ${arguments}, which another build that shares it wrote\"
-#endif
-#endif
-${int_check}/* The table of size M starts at index ${symbol}_OFFSET_<M>. */
-${offsets}#ifdef __cplusplus
-extern \"C\" {
-#endif
-#ifdef __GNUC__
-extern const ${element} ${declared} __attribute__((${attributes}));
-#else
-extern const ${element} ${declared};
-#endif
-#ifdef __cplusplus
-}
-#endif
-#endif
-")
+# The header and the wrapper, from templates that read as the C they
+# give. The header's first line says what wrote the table, and nothing
+# that changes from one build to the next: no date, no path.
+file(READ "${CMAKE_CURRENT_LIST_DIR}/WfacTableHeader.h.in" template)
+string(CONFIGURE "${template}" text @ONLY)
+write_checked("${partial_header}" "${text}")
 
 # The wrapper includes the header and the table by their names when they
 # lie in its own folder, where the compiler looks first, and else by their
@@ -313,27 +293,9 @@ endif()
 # GCC form with either driver (clang-cl defines no __GNUC__). g++ before
 # 13 ignores this for C++, where wfac_add_table() turns the warning off
 # for the file.
-write_checked("${partial_wrapper}"
-"/* Compiles the table ${table_file} as the array ${table_name}. */
-#define ${prefix}_WANT ${arguments_id}
-#include \"${header_path}\"
-#if ${prefix}_ARGS != ${prefix}_WANT
-#error \"this build wants ${shown_file} to hold the table of ${arguments}; give each build that writes it an OUTPUT of its own\"
-#endif
-${rename}#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored \"-Wunknown-pragmas\"
-#elif defined(_MSC_VER)
-#pragma warning(push)
-#pragma warning(disable : 4068)
-#endif
-#include \"${output_path}\"
-#if defined(__GNUC__) || defined(__clang__)
-#pragma GCC diagnostic pop
-#elif defined(_MSC_VER)
-#pragma warning(pop)
-#endif
-")
+file(READ "${CMAKE_CURRENT_LIST_DIR}/WfacTableWrapper.c.in" template)
+string(CONFIGURE "${template}" text @ONLY)
+write_checked("${partial_wrapper}" "${text}")
 
 # The table last: with it still old, a run stopped before this point
 # leaves the step to be run again.
