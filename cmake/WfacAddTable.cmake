@@ -93,7 +93,7 @@ endfunction()
 
 function(wfac_add_table target)
   set(call "wfac_add_table(${target})")
-  set(keywords PROGRAM SIZE SCALE NAME OUTPUT ALIGN SECTION)
+  _wfac_table_keywords(keywords)
   # cmake_parse_arguments keeps the last of a keyword given twice; a second
   # SIZE is far more likely a mistake than a change of mind.
   foreach(keyword IN LISTS keywords)
@@ -118,13 +118,7 @@ function(wfac_add_table target)
       set(table_${keyword} "")
     endif()
   endforeach()
-  # An empty NAME, OUTPUT or SCALE is one not given (newer CMake defines a
-  # keyword given an empty value, older ones leave it undefined).
-  foreach(keyword NAME OUTPUT SCALE)
-    if(DEFINED table_${keyword} AND "${table_${keyword}}" STREQUAL "")
-      unset(table_${keyword})
-    endif()
-  endforeach()
+  _wfac_table_forget_empty()
   _wfac_require_target("${call}" "${target}"
     "EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY"
     "so nothing is compiled into it; name a target of this project"
@@ -198,11 +192,11 @@ function(wfac_add_table target)
   string(SHA1 id "${output}")
   set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
   include("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake")
-  set(step_args "-DSIZE=${table_SIZE}" "-DSCALE=${table_SCALE}" "-DNAME=${name}"
-      "-DOUTPUT=${output}" "-DWRAPPER=${wrapper}" "-DALIGN=${table_align}" "-DCALL=${here}")
-  if(DEFINED table_SECTION)
-    list(APPEND step_args "-DSECTION=${table_SECTION}")
-  endif()
+  # The arguments as given, with the files worked out here.
+  set(table_OUTPUT "${output}")
+  set(table_WRAPPER "${wrapper}")
+  _wfac_table_definitions(step_args)
+  list(APPEND step_args "-DCALL=${here}")
   # The version too: after an upgrade, one re-run of CMake makes every
   # table again, whatever the times of the unpacked files.
   string(REPLACE ";" "\n" stamp_text "wfac ${WFAC_VERSION};${table_PROGRAM};${step_args}")

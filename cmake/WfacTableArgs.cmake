@@ -8,6 +8,43 @@
 cmake_policy(PUSH)
 cmake_policy(VERSION 3.22...4.3)
 
+# The arguments of a table: the keywords of wfac_add_table() and the -D
+# definitions of the writer alike. A new argument is an entry here, a
+# check in _wfac_check_table_args() and its use in the writer.
+# The programs that write tables, in the order messages name them.
+macro(_wfac_table_programs var)
+  set(${var} wfac_hw_gen wfac_ww_gen wfac_hh_gen)
+endmacro()
+
+macro(_wfac_table_keywords var)
+  set(${var} PROGRAM SIZE SCALE NAME OUTPUT ALIGN SECTION)
+endmacro()
+
+# In the caller's table_* variables: an empty NAME, OUTPUT or SCALE is one
+# not given (an empty ALIGN or SECTION is refused by the checks).
+macro(_wfac_table_forget_empty)
+  foreach(_wfac_keyword NAME OUTPUT SCALE)
+    if(DEFINED table_${_wfac_keyword} AND "${table_${_wfac_keyword}}" STREQUAL "")
+      unset(table_${_wfac_keyword})
+    endif()
+  endforeach()
+endmacro()
+
+# Sets var to the -D definitions that hand the writer the arguments that
+# the caller's table_* variables give, and its WRAPPER; not PROGRAM, which
+# the caller gives as a path.
+function(_wfac_table_definitions var)
+  _wfac_table_keywords(keywords)
+  list(REMOVE_ITEM keywords PROGRAM)
+  set(definitions "")
+  foreach(keyword IN LISTS keywords ITEMS WRAPPER)
+    if(DEFINED table_${keyword})
+      list(APPEND definitions "-D${keyword}=${table_${keyword}}")
+    endif()
+  endforeach()
+  set(${var} "${definitions}" PARENT_SCOPE)
+endfunction()
+
 # Checks the arguments that the caller holds in table_PROGRAM (a program's
 # name), table_SIZE, table_SCALE, table_NAME, table_OUTPUT, table_ALIGN and
 # table_SECTION (each defined when given; SECTION and ALIGN if only as
@@ -57,8 +94,11 @@ function(_wfac_check_table_args)
   set(error "")
   set(stem "")
   set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
-  if(NOT table_PROGRAM MATCHES "^(wfac_hw_gen|wfac_ww_gen|wfac_hh_gen)$")
-    set(error "PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not '${table_PROGRAM}'")
+  _wfac_table_programs(programs)
+  if(NOT "${table_PROGRAM}" IN_LIST programs)
+    list(POP_BACK programs last)
+    list(JOIN programs ", " programs)
+    set(error "PROGRAM must be ${programs} or ${last}, not '${table_PROGRAM}'")
   elseif(NOT DEFINED table_SIZE)
     set(error "SIZE is missing")
   elseif(NOT table_SIZE IN_LIST sizes)
