@@ -91,6 +91,90 @@ function(_wfac_require_target call target types imported_why type_why)
   endif()
 endfunction()
 
+# Records the table of the call here (its symbol name, its three files) and
+# stops configure when an earlier call defines the symbol where the two
+# could meet, or writes one of the files.
+function(_wfac_table_register call here target type name output header wrapper)
+  # A symbol in several executables is fine; anywhere else two tables of one
+  # name collide, or one silently stands for the other.
+  get_property(earlier_calls GLOBAL PROPERTY "wfac_table_symbol_${name}")
+  foreach(earlier IN LISTS earlier_calls)
+    string(REPLACE "|" ";" earlier "${earlier}")
+    list(POP_FRONT earlier earlier_target earlier_type earlier_here)
+    if(earlier_target STREQUAL target OR NOT earlier_type STREQUAL "EXECUTABLE"
+       OR NOT type STREQUAL "EXECUTABLE")
+      message(FATAL_ERROR "${call}: the array '${name}' is already defined by ${earlier_here}; "
+                          "two tables of one name collide or silently pick one at link time. "
+                          "Give each table its own NAME.")
+    endif()
+  endforeach()
+  foreach(file "${output}" "${header}" "${wrapper}")
+    string(SHA1 key "${file}")
+    get_property(earlier GLOBAL PROPERTY "wfac_table_file_${key}")
+    if(earlier)
+      message(FATAL_ERROR "${call}: ${file} is already written by ${earlier}. Give each "
+                          "table its own NAME or OUTPUT (with a stem of its own).")
+    endif()
+    set_property(GLOBAL PROPERTY "wfac_table_file_${key}" "${here}")
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY "wfac_table_symbol_${name}" "${target}|${type}|${here}")
+  # The tables that wfac_check_image() looks for in an image that links target.
+  set_property(TARGET "${target}" APPEND PROPERTY WFAC_TABLE_HEADERS "${header}")
+endfunction()
+
+# Adds the build step that runs the writer with step_args for the program
+# program_name, and compiles the wrapper into target as language lang.
+function(_wfac_table_step call target program_name name lang step_args output header wrapper)
+  cmake_path(GET output PARENT_PATH dir)
+  # A file that changes only when the arguments do, so that a changed SCALE
+  # reruns the step with any generator.
+  string(SHA1 id "${output}")
+  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
+  include("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake")
+  # The version too: after an upgrade, one re-run of CMake makes every
+  # table again, whatever the times of the unpacked files.
+  string(REPLACE ";" "\n" stamp_text "wfac ${WFAC_VERSION};${program_name};${step_args}")
+  file(CONFIGURE OUTPUT "${stamp}" CONTENT "${stamp_text}\n")
+
+  set(program "$<TARGET_FILE:wfac::${program_name}>")
+  set(step "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake")
+  add_custom_command(
+    OUTPUT "${output}" "${header}" "${wrapper}"
+    COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
+    DEPENDS wfac::${program_name} "${program}" "${stamp}" "${step}"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableHeader.h.in"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableWrapper.c.in"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
+    COMMENT "Generating ${output}"
+    VERBATIM)
+  # The step belongs to this folder, the target may be in another: a target
+  # of its own runs the step before anything of the target is compiled.
+  set(step_target "${target}_wfac_${name}")
+  if(TARGET "${step_target}")
+    message(FATAL_ERROR "${call}: the target name ${step_target}, which this call needs for its "
+                        "build step, is taken; rename that target")
+  endif()
+  add_custom_target("${step_target}" DEPENDS "${output}" "${header}" "${wrapper}")
+  if(TARGET wfac_host_programs)
+    add_dependencies("${step_target}" wfac_host_programs)
+  endif()
+  add_dependencies("${target}" "${step_target}")
+
+  target_sources("${target}" PRIVATE "${wrapper}")
+  set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
+    GENERATED ON
+    LANGUAGE ${lang})
+  # A C wrapper quiets the table's pragma itself; g++ before 13 does not
+  # take that from a C++ one, which gets the option instead.
+  if(lang STREQUAL "CXX")
+    set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
+      COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:CXX,MSVC>:/wd4068>")
+  endif()
+  target_include_directories("${target}" PUBLIC "$<BUILD_INTERFACE:${dir}>")
+endfunction()
+
 function(wfac_add_table target)
   set(call "wfac_add_table(${target})")
   _wfac_table_keywords(keywords)
@@ -154,91 +238,21 @@ function(wfac_add_table target)
   set(output "${table_output}")
   set(header "${table_header}")
   set(wrapper "${table_wrapper}")
-  cmake_path(GET output PARENT_PATH dir)
 
   set(dirs "${CMAKE_CURRENT_SOURCE_DIR}" "${target_source_dir}")
   _wfac_check_not_a_source("${call}" OUTPUT "${output}" "${dirs}")
   _wfac_check_not_a_source("${call}" "the header beside OUTPUT," "${header}" "${dirs}")
 
-  # A symbol in several executables is fine; anywhere else two tables of one
-  # name collide, or one silently stands for the other.
   set(here "${call} in ${CMAKE_CURRENT_LIST_FILE}")
-  get_property(earlier_calls GLOBAL PROPERTY "wfac_table_symbol_${name}")
-  foreach(earlier IN LISTS earlier_calls)
-    string(REPLACE "|" ";" earlier "${earlier}")
-    list(POP_FRONT earlier earlier_target earlier_type earlier_here)
-    if(earlier_target STREQUAL target OR NOT earlier_type STREQUAL "EXECUTABLE"
-       OR NOT type STREQUAL "EXECUTABLE")
-      message(FATAL_ERROR "${call}: the array '${name}' is already defined by ${earlier_here}; "
-                          "two tables of one name collide or silently pick one at link time. "
-                          "Give each table its own NAME.")
-    endif()
-  endforeach()
-  foreach(file "${output}" "${header}" "${wrapper}")
-    string(SHA1 key "${file}")
-    get_property(earlier GLOBAL PROPERTY "wfac_table_file_${key}")
-    if(earlier)
-      message(FATAL_ERROR "${call}: ${file} is already written by ${earlier}. Give each "
-                          "table its own NAME or OUTPUT (with a stem of its own).")
-    endif()
-    set_property(GLOBAL PROPERTY "wfac_table_file_${key}" "${here}")
-  endforeach()
-  set_property(GLOBAL APPEND PROPERTY "wfac_table_symbol_${name}" "${target}|${type}|${here}")
-  # The tables that wfac_check_image() looks for in an image that links target.
-  set_property(TARGET "${target}" APPEND PROPERTY WFAC_TABLE_HEADERS "${header}")
-
-  # A file that changes only when the arguments do, so that a changed SCALE
-  # reruns the step with any generator.
-  string(SHA1 id "${output}")
-  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/wfac_tables/${id}.args")
-  include("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake")
-  # The arguments as given, with the files worked out here.
+  _wfac_table_register("${call}" "${here}" "${target}" "${type}" "${name}" "${output}"
+                       "${header}" "${wrapper}")
+  # The step gets the arguments as given, with the files worked out here.
   set(table_OUTPUT "${output}")
   set(table_WRAPPER "${wrapper}")
   _wfac_table_definitions(step_args)
   list(APPEND step_args "-DCALL=${here}")
-  # The version too: after an upgrade, one re-run of CMake makes every
-  # table again, whatever the times of the unpacked files.
-  string(REPLACE ";" "\n" stamp_text "wfac ${WFAC_VERSION};${table_PROGRAM};${step_args}")
-  file(CONFIGURE OUTPUT "${stamp}" CONTENT "${stamp_text}\n")
-
-  set(program "$<TARGET_FILE:wfac::${table_PROGRAM}>")
-  set(step "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake")
-  add_custom_command(
-    OUTPUT "${output}" "${header}" "${wrapper}"
-    COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
-    DEPENDS wfac::${table_PROGRAM} "${program}" "${stamp}" "${step}"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableHeader.h.in"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableWrapper.c.in"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
-    COMMENT "Generating ${output}"
-    VERBATIM)
-  # The step belongs to this folder, the target may be in another: a target
-  # of its own runs the step before anything of the target is compiled.
-  set(step_target "${target}_wfac_${name}")
-  if(TARGET "${step_target}")
-    message(FATAL_ERROR "${call}: the target name ${step_target}, which this call needs for its "
-                        "build step, is taken; rename that target")
-  endif()
-  add_custom_target("${step_target}" DEPENDS "${output}" "${header}" "${wrapper}")
-  if(TARGET wfac_host_programs)
-    add_dependencies("${step_target}" wfac_host_programs)
-  endif()
-  add_dependencies("${target}" "${step_target}")
-
-  target_sources("${target}" PRIVATE "${wrapper}")
-  set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
-    GENERATED ON
-    LANGUAGE ${lang})
-  # A C wrapper quiets the table's pragma itself; g++ before 13 does not
-  # take that from a C++ one, which gets the option instead.
-  if(lang STREQUAL "CXX")
-    set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
-      COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:CXX,MSVC>:/wd4068>")
-  endif()
-  target_include_directories("${target}" PUBLIC "$<BUILD_INTERFACE:${dir}>")
+  _wfac_table_step("${call}" "${target}" "${table_PROGRAM}" "${name}" "${lang}" "${step_args}"
+                   "${output}" "${header}" "${wrapper}")
 endfunction()
 
 cmake_policy(POP)

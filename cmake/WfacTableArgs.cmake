@@ -45,22 +45,92 @@ function(_wfac_table_definitions var)
   set(${var} "${definitions}" PARENT_SCOPE)
 endfunction()
 
+# Works out the files of the arguments that the caller holds in its
+# table_* variables: a relative OUTPUT is taken from table_BASE_DIR, the
+# default one lies in table_DEFAULT_DIR, and the wrapper is table_WRAPPER
+# when defined, else <stem>.wfac.c beside the table. Sets in the caller:
+#   table_name     the array's name (default w)
+#   table_output   the table's absolute path, table_header its header's and
+#   table_wrapper  its wrapper's: all three empty when the arguments do not
+#                  name them (a bad OUTPUT, or no OUTPUT and no stem)
+#   table_output_error  what is wrong with OUTPUT as a path, or empty
+# The writer needs them after a refusal too, to clear an earlier run's.
+function(_wfac_table_files)
+  _wfac_table_programs(programs)
+  set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
+  set(name w)
+  set(stem "")
+  if(DEFINED table_NAME)
+    set(name "${table_NAME}")
+    if(table_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+      set(stem "${table_NAME}")
+    endif()
+  elseif("${table_PROGRAM}" IN_LIST programs AND "${table_SIZE}" IN_LIST sizes)
+    set(stem "${table_PROGRAM}_${table_SIZE}")
+  endif()
+
+  set(output "")
+  set(output_error "")
+  if(DEFINED table_OUTPUT)
+    set(output "${table_OUTPUT}")
+    cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${table_BASE_DIR}" NORMALIZE)
+    string(REGEX REPLACE "\r?\n" "\\\\n" shown "${table_OUTPUT}")
+    if(output MATCHES "[\";#\r\n]|\\?\\?|\\$<")
+      # The path stands in the wrapper's #include, where ?? may start a
+      # trigraph, in the build's lists, in generator expressions and in
+      # makefiles, where # starts a comment.
+      string(CONCAT output_error "OUTPUT must be a path without double quotes, semicolons, "
+                    "'#', '??', '$<' or line breaks, not '${shown}'")
+    elseif(table_OUTPUT MATCHES "(^|[/\\\\])\\.?\\.?$" OR IS_DIRECTORY "${output}")
+      set(output_error "OUTPUT must name the table's file, not the folder '${shown}'")
+    elseif(output MATCHES "\\.[hH]$")
+      string(CONCAT output_error "OUTPUT must not end in .h, which is the name of the "
+                    "table's header beside it, not '${shown}'")
+    endif()
+    if(output_error)
+      set(output "")
+    endif()
+  elseif(stem)
+    set(output "${table_DEFAULT_DIR}/${stem}.c")
+  endif()
+
+  set(header "")
+  set(wrapper "")
+  if(output)
+    cmake_path(GET output PARENT_PATH dir)
+    cmake_path(GET output STEM LAST_ONLY file_stem)
+    set(header "${dir}/${file_stem}.h")
+    set(wrapper "${dir}/${file_stem}.wfac.c")
+    if(DEFINED table_WRAPPER)
+      set(wrapper "${table_WRAPPER}")
+    endif()
+    string(TOLOWER "${output}" lower_output)
+    string(TOLOWER "${wrapper}" lower_wrapper)
+    if(lower_output STREQUAL lower_wrapper)
+      string(CONCAT output_error "OUTPUT must not be the name of the wrapper that compiles the "
+                    "table, not '${table_OUTPUT}'")
+      set(output "")
+      set(header "")
+      set(wrapper "")
+    endif()
+  endif()
+  set(table_name "${name}" PARENT_SCOPE)
+  set(table_output "${output}" PARENT_SCOPE)
+  set(table_header "${header}" PARENT_SCOPE)
+  set(table_wrapper "${wrapper}" PARENT_SCOPE)
+  set(table_output_error "${output_error}" PARENT_SCOPE)
+endfunction()
+
 # Checks the arguments that the caller holds in table_PROGRAM (a program's
 # name), table_SIZE, table_SCALE, table_NAME, table_OUTPUT, table_ALIGN and
 # table_SECTION (each defined when given; SECTION and ALIGN if only as
-# empty), and works out the files: a relative OUTPUT is taken from
-# table_BASE_DIR, the default one lies in table_DEFAULT_DIR, and the
-# wrapper is table_WRAPPER when defined, else <stem>.wfac.c beside the
-# table. Sets in the caller:
+# empty), with the files that _wfac_table_files() worked out, in the order
+# of the arguments. Sets in the caller:
 #   table_error    what is wrong with the first bad argument, or empty
-#   table_name     the array's name (default w)
 #   table_align    the array's alignment in bytes (default 8)
-#   table_output   the table's absolute path, table_header its header's and
-#   table_wrapper  its wrapper's: all three empty when the arguments do not
-#                  name them (a bad OUTPUT, or no OUTPUT and a bad stem)
-function(_wfac_check_table_args)
+function(_wfac_table_error)
   # Keywords of C (C89 to C23) and C++ (to C++20), which cannot name an array.
-  set(keywords
+  set(c_keywords
     alignas alignof and and_eq asm auto bitand bitor bool break case catch char char8_t
     char16_t char32_t class co_await co_return co_yield compl concept const const_cast
     consteval constexpr constinit continue decltype default delete do double dynamic_cast
@@ -92,7 +162,6 @@ function(_wfac_check_table_args)
   # the variables of its caller, not of this file.
   set(max_align 268435456)
   set(error "")
-  set(stem "")
   set(sizes 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
   _wfac_table_programs(programs)
   if(NOT "${table_PROGRAM}" IN_LIST programs)
@@ -103,19 +172,15 @@ function(_wfac_check_table_args)
     set(error "SIZE is missing")
   elseif(NOT table_SIZE IN_LIST sizes)
     set(error "SIZE must be a power of 2 from 16 to 32768, not '${table_SIZE}'")
-  else()
-    set(stem "${table_PROGRAM}_${table_SIZE}")
   endif()
 
-  set(name w)
   if(DEFINED table_NAME)
-    set(stem "")
     set(name_error "")
     set(choose "which cannot name the array; choose another NAME")
     if(NOT table_NAME MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
       string(CONCAT name_error "NAME must be a C identifier (letters, digits and "
                     "underscores, not starting with a digit), not '${table_NAME}'")
-    elseif(table_NAME IN_LIST keywords)
+    elseif(table_NAME IN_LIST c_keywords)
       set(name_error "NAME '${table_NAME}' is a keyword of C or C++, ${choose}")
     elseif(table_NAME MATCHES "^(__|_[A-Z])")
       string(CONCAT name_error "NAME '${table_NAME}' is reserved for the compiler and its "
@@ -130,9 +195,6 @@ function(_wfac_check_table_args)
       string(CONCAT name_error "NAME '${table_NAME}' is a function or object of the C library "
                     "(ISO C or POSIX), which the table would replace at link time; choose "
                     "another NAME")
-    else()
-      set(name "${table_NAME}")
-      set(stem "${table_NAME}")
     endif()
     if(NOT error)
       set(error "${name_error}")
@@ -202,56 +264,12 @@ function(_wfac_check_table_args)
     endif()
   endif()
 
-  set(output "")
-  if(DEFINED table_OUTPUT)
-    set(output "${table_OUTPUT}")
-    cmake_path(ABSOLUTE_PATH output BASE_DIRECTORY "${table_BASE_DIR}" NORMALIZE)
-    string(REGEX REPLACE "\r?\n" "\\\\n" shown "${table_OUTPUT}")
-    set(output_error "")
-    if(output MATCHES "[\";#\r\n]|\\?\\?|\\$<")
-      # The path stands in the wrapper's #include, where ?? may start a
-      # trigraph, in the build's lists, in generator expressions and in
-      # makefiles, where # starts a comment.
-      string(CONCAT output_error "OUTPUT must be a path without double quotes, semicolons, "
-                    "'#', '??', '$<' or line breaks, not '${shown}'")
-    elseif(table_OUTPUT MATCHES "(^|[/\\\\])\\.?\\.?$" OR IS_DIRECTORY "${output}")
-      set(output_error "OUTPUT must name the table's file, not the folder '${shown}'")
-    elseif(output MATCHES "\\.[hH]$")
-      string(CONCAT output_error "OUTPUT must not end in .h, which is the name of the "
-                    "table's header beside it, not '${shown}'")
-    endif()
-    if(output_error)
-      set(output "")
-      if(NOT error)
-        set(error "${output_error}")
-      endif()
-    endif()
-  elseif(stem)
-    set(output "${table_DEFAULT_DIR}/${stem}.c")
+  if(table_output_error AND NOT error)
+    set(error "${table_output_error}")
   endif()
-
-  set(header "")
-  set(wrapper "")
-  if(output)
-    cmake_path(GET output PARENT_PATH dir)
-    cmake_path(GET output STEM LAST_ONLY file_stem)
-    set(header "${dir}/${file_stem}.h")
-    set(wrapper "${dir}/${file_stem}.wfac.c")
-    if(DEFINED table_WRAPPER)
-      set(wrapper "${table_WRAPPER}")
-    endif()
-    string(TOLOWER "${output}" lower_output)
-    string(TOLOWER "${wrapper}" lower_wrapper)
-    if(lower_output STREQUAL lower_wrapper)
-      if(NOT error)
-        string(CONCAT error "OUTPUT must not be the name of the wrapper that compiles the "
-                     "table, not '${table_OUTPUT}'")
-      endif()
-      set(output "")
-      set(header "")
-      set(wrapper "")
-    endif()
-  endif()
+  set(output "${table_output}")
+  set(header "${table_header}")
+  set(wrapper "${table_wrapper}")
 
   # The writer keeps its lock and temporary files beside the table, under
   # names fixed for it: in a folder where every user may add files (/tmp),
@@ -282,12 +300,16 @@ function(_wfac_check_table_args)
   endif()
 
   set(table_error "${error}" PARENT_SCOPE)
-  set(table_name "${name}" PARENT_SCOPE)
   set(table_align "${align}" PARENT_SCOPE)
-  set(table_output "${output}" PARENT_SCOPE)
-  set(table_header "${header}" PARENT_SCOPE)
-  set(table_wrapper "${wrapper}" PARENT_SCOPE)
 endfunction()
+
+# Works out the files and checks the arguments: _wfac_table_files() and
+# _wfac_table_error(), which set table_name, table_output, table_header,
+# table_wrapper, table_error and table_align in the caller.
+macro(_wfac_check_table_args)
+  _wfac_table_files()
+  _wfac_table_error()
+endmacro()
 
 # Sets var to true when file is a table, header or wrapper that wfac wrote,
 # as its first line shows.
