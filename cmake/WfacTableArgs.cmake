@@ -10,7 +10,7 @@ cmake_policy(VERSION 3.22...4.3)
 
 # The arguments of a table: the keywords of wfac_add_table() and the -D
 # definitions of the writer alike. A new argument is an entry here, a
-# check in _wfac_check_table_args() and its use in the writer.
+# check in _wfac_table_error() and its use in the writer.
 # The programs that write tables, in the order messages name them.
 macro(_wfac_table_programs var)
   set(${var} wfac_hw_gen wfac_ww_gen wfac_hh_gen)
