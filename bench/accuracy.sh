@@ -15,9 +15,9 @@ cc -O2 -std=c99 -D_POSIX_C_SOURCE=200809L -Itests/fft -o "$work/accuracy" bench/
 
 echo "| program | N | scale | impulse | tone | noise |"
 echo "|---|---|---|---|---|---|"
-for spec in "wfac_hw_gen 32767.5 16384" "wfac_hh_gen 32767.5 16384" \
+for setting in "wfac_hw_gen 32767.5 16384" "wfac_hh_gen 32767.5 16384" \
             "wfac_ww_gen 2147483647.5 1073741824"; do
-  set -- $spec
+  set -- $setting
   program=$1
   for scale in "$2" "$3"; do
     for n in 64 1024 32768; do
