@@ -1,4 +1,5 @@
 #include "image/check_image.hpp"
+#include "image/read_file.hpp"
 
 #include <cerrno>
 #include <cstdarg>
@@ -243,7 +244,7 @@ int run_check_image(int argc, char** argv) {
   std::string contents, error;
   ElfImage image;
   ImageSymbols symbols;
-  if (!read_file(image_path, &contents, &error)) {
+  if (!read_regular_file(image_path, &contents, &error)) {
     std::fprintf(stderr, "wfac_check_image: %s\n", error.c_str());
     return 1;
   }

@@ -1,7 +1,7 @@
 #include "image/table_files.hpp"
 
-#include <cerrno>
-#include <cstdio>
+#include "image/read_file.hpp"
+
 #include <cstring>
 
 namespace {
@@ -98,31 +98,6 @@ bool parse_entries(const std::string& text, std::size_t from, int entry_bytes,
 
 }  // namespace
 
-bool read_file(const std::string& path, std::string* contents, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    *error = path + ": cannot be read (" + std::strerror(errno) + ")";
-    return false;
-  }
-  contents->clear();
-  // Room for the whole file at once where its size can be known.
-  if (std::fseek(file, 0, SEEK_END) == 0) {
-    const long size = std::ftell(file);
-    if (size > 0) contents->reserve(static_cast<std::size_t>(size));
-    std::rewind(file);
-  }
-  char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) {
-    *error = path + ": cannot be read";
-    return false;
-  }
-  return true;
-}
-
 bool parse_table_files(const std::string& header_text, const std::string& header_name,
                        const std::string& table_text, const std::string& table_name,
                        TableFiles* table, std::string* error) {
@@ -153,7 +128,7 @@ bool read_table_files(const std::string& header_path, TableFiles* table, std::st
   }
   const std::string table_path = header_path.substr(0, header_path.size() - 2) + ".c";
   std::string header_text, table_text;
-  return read_file(header_path, &header_text, error) &&
-         read_file(table_path, &table_text, error) &&
+  return read_regular_file(header_path, &header_text, error) &&
+         read_regular_file(table_path, &table_text, error) &&
          parse_table_files(header_text, header_path, table_text, table_path, table, error);
 }

@@ -22,6 +22,3 @@ bool read_table_files(const std::string& header_path, TableFiles* table, std::st
 bool parse_table_files(const std::string& header_text, const std::string& header_name,
                        const std::string& table_text, const std::string& table_name,
                        TableFiles* table, std::string* error);
-
-// Reads a whole file in binary mode; false when it cannot be read.
-bool read_file(const std::string& path, std::string* contents, std::string* error);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/check_image.hpp"
+#include "image/read_file.hpp"
 #include "run_program.hpp"
 
 namespace {
@@ -17,7 +18,7 @@ const std::string kTables = WFAC_IMAGE_TABLES;
 
 std::string read_all(const std::string& path) {
   std::string contents, error;
-  EXPECT_TRUE(read_file(path, &contents, &error)) << error;
+  EXPECT_TRUE(read_regular_file(path, &contents, &error)) << error;
   return contents;
 }
 
