@@ -35,8 +35,11 @@ bool take(const std::string& text, std::size_t* at, const char* word) {
 }
 
 // The header's declaration, as the writer writes it for GCC and Clang:
-//   extern const short NAME[2 * K] __attribute__((aligned(A)...
-bool parse_header(const std::string& text, TableFiles* table, std::uint64_t* half) {
+//   extern const short NAME[2 * K] __attribute__((aligned(A), ...));
+// with aligned(A) anywhere among the attributes. A header without it (or
+// whose alignment is not a power of 2) is not the writer's.
+bool parse_header(const std::string& text, TableFiles* table, std::uint64_t* half,
+                  std::string* problem) {
   std::size_t line = 0;
   while (line < text.size()) {
     std::size_t at = line;
@@ -54,9 +57,17 @@ bool parse_header(const std::string& text, TableFiles* table, std::uint64_t* hal
     while (at < text.size() && is_identifier_char(text[at])) ++at;
     table->name = text.substr(name_start, at - name_start);
     if (table->name.empty() || !take(text, &at, "[2 * ") || !read_decimal(text, &at, 1u << 20, half) ||
-        !take(text, &at, "] __attribute__((aligned(") ||
-        !read_decimal(text, &at, std::uint64_t{1} << 40, &table->align))
+        !take(text, &at, "] __attribute__(("))
       continue;
+    const std::size_t attributes_end = text.find("))", at);
+    std::size_t aligned = text.find("aligned(", at);
+    if (aligned == std::string::npos || aligned > attributes_end || aligned > line) continue;
+    aligned += std::strlen("aligned(");
+    if (!read_decimal(text, &aligned, std::uint64_t{1} << 40, &table->align)) continue;
+    if (table->align == 0 || (table->align & (table->align - 1)) != 0) {
+      *problem = "aligned(" + std::to_string(table->align) + ") is not a power of 2";
+      return false;
+    }
     return true;
   }
   return false;
@@ -102,9 +113,11 @@ bool parse_table_files(const std::string& header_text, const std::string& header
                        const std::string& table_text, const std::string& table_name,
                        TableFiles* table, std::string* error) {
   std::uint64_t half = 0;
+  std::string problem;
   if (header_text.find(": written by wfac ") == std::string::npos ||
-      !parse_header(header_text, table, &half)) {
-    *error = header_name + ": not the header of a table that wfac wrote";
+      !parse_header(header_text, table, &half, &problem)) {
+    *error = header_name + ": " +
+             (problem.empty() ? "not the header of a table that wfac wrote" : problem);
     return false;
   }
   const std::string declaration = std::string("const ") + (table->entry_bytes == 2 ? "short" : "int") +
