@@ -86,6 +86,7 @@ struct Place {
   const Sym* symbol;
   const Shdr* section;
   const Phdr* segment;
+  std::size_t segment_index;
   std::uint64_t run;    // st_value
   std::uint64_t load;   // where the segment's file bytes are loaded from
   std::uint64_t bytes;  // the table's size
@@ -216,20 +217,25 @@ Verdict check_segment(const ElfFile& f, Place* p, const TableFiles& table, std::
                    name, in.c_str(), index, ull(segment->p_filesz));
     return Verdict::kFails;
   }
-  // The CPU reads what the segment maps; a section header that places the
-  // section's bytes elsewhere in the file describes other bytes.
-  if (s.sh_addr - segment->p_vaddr != s.sh_offset - segment->p_offset) {
-    *line = format("%s: in %s, whose section header (sh_addr 0x%08llx, sh_offset 0x%llx) "
-                   "disagrees with segment %zu that maps it (p_vaddr 0x%08llx, p_offset 0x%llx): "
-                   "the section's bytes are not the ones the CPU reads (a corrupt or edited image)",
-                   name, in.c_str(), ull(s.sh_addr), ull(s.sh_offset), index,
-                   ull(segment->p_vaddr), ull(segment->p_offset));
-    return Verdict::kFails;
-  }
   p->segment = segment;
+  p->segment_index = index;
   p->load = segment->p_paddr + within;
   p->file_bytes = f.data + segment->p_offset + within;
   return Verdict::kHolds;
+}
+
+// The CPU reads what the segment maps; a section header that places the
+// section's bytes elsewhere in the file describes other bytes.
+Verdict check_section_header(const Place& p, const TableFiles& table, std::string* line) {
+  const Shdr& s = *p.section;
+  const Phdr& segment = *p.segment;
+  if (s.sh_addr - segment.p_vaddr == s.sh_offset - segment.p_offset) return Verdict::kHolds;
+  *line = format("%s: in %s, whose section header (sh_addr 0x%08llx, sh_offset 0x%llx) "
+                 "disagrees with segment %zu that maps it (p_vaddr 0x%08llx, p_offset 0x%llx): "
+                 "the section's bytes are not the ones the CPU reads (a corrupt or edited image)",
+                 table.name.c_str(), std::string(s.name).c_str(), ull(s.sh_addr),
+                 ull(s.sh_offset), p.segment_index, ull(segment.p_vaddr), ull(segment.p_offset));
+  return Verdict::kFails;
 }
 
 // Finds and checks the table's place in the image, up to the proof that
@@ -270,6 +276,11 @@ Verdict locate(const ElfFile& f, const ImageFacts& facts, const TableFiles& tabl
                    entry_bits(table.entries[static_cast<std::size_t>(wrong)], width).c_str());
     return Verdict::kFails;
   }
+  v = check_section_header(*p, table, line);
+  if (v != Verdict::kHolds) return v;
+  // An operating system maps the file where its program headers say, and
+  // has no use for their physical addresses.
+  if (facts.hosted) p->load = p->run;
   if (facts.hosted)
     p->proof = Proof::kHosted;
   else if ((p->segment->p_flags & PF_W) == 0 && p->load == p->run)
