@@ -330,7 +330,6 @@ const char* exception_name(const Run& run, std::uint32_t number) {
   if (run.machine.cpu == StartupCpu::kRiscV32 || run.machine.cpu == StartupCpu::kRiscV64) {
     switch (number) {
       case 0: return "a misaligned instruction address";
-      case 1: return "an instruction access fault";
       case 2: return "an illegal instruction";
       case 3: return "a breakpoint (EBREAK)";
       case 4: return "a misaligned load";
@@ -344,7 +343,6 @@ const char* exception_name(const Run& run, std::uint32_t number) {
   switch (number) {
     case 1: return "an undefined instruction";
     case 2: return "a supervisor call (SVC)";
-    case 3: return "a prefetch abort";
     case 4: return "a data abort";
     case 7: return run.machine.cpu == StartupCpu::kAArch64 ? "a breakpoint (BRK)" : "a breakpoint (BKPT)";
     case 8: return "an exception return";
@@ -363,6 +361,18 @@ void on_interrupt(uc_engine*, std::uint32_t number, void* user) {
   std::uint64_t next = 0;
   if (semihosting_trap(run, number, &next)) {
     if (!run.stopped) write_reg(run, run.regs.pc, next);
+    return;
+  }
+  const bool arm = run.machine.cpu == StartupCpu::kCortexM || run.machine.cpu == StartupCpu::kArm ||
+                   run.machine.cpu == StartupCpu::kAArch64;
+  const bool riscv = run.machine.cpu == StartupCpu::kRiscV32 || run.machine.cpu == StartupCpu::kRiscV64;
+  if ((arm && number == 3) || (riscv && number == 1)) {
+    // An instruction fetch that fails: from memory that cannot run code.
+    std::uint64_t pc = 0;
+    read_reg(run, run.regs.pc, &pc);
+    stop(run, StartupEnd::kFault,
+         "it jumps to " + startup_hex(startup_code_address(run.machine, pc)) +
+             ", where the image holds no code");
     return;
   }
   const char* name = exception_name(run, number);
