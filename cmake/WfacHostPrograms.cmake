@@ -113,7 +113,8 @@ endif()
 # Built again when a source of wfac changed, and then only. Adding a source
 # to wfac changes its CMakeLists.txt, which runs this again.
 file(GLOB_RECURSE host_sources "${PROJECT_SOURCE_DIR}/frame/*" "${PROJECT_SOURCE_DIR}/twiddle/*"
-     "${PROJECT_SOURCE_DIR}/programs/*")
+     "${PROJECT_SOURCE_DIR}/image/*" "${PROJECT_SOURCE_DIR}/startup/*"
+     "${PROJECT_SOURCE_DIR}/flash/*" "${PROJECT_SOURCE_DIR}/programs/*")
 add_custom_command(OUTPUT "${host_stamp}"
   COMMAND ${host_build_command}
   COMMAND "${CMAKE_COMMAND}" -E touch "${host_stamp}"
