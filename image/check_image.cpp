@@ -315,11 +315,16 @@ const Bounds* within_bounds(const ElfFile& f, const Place& p, const Bounds* boun
   return nullptr;
 }
 
+// Why no run proved a RAM table, and what the user can do about it.
+struct Unproved {
+  std::string reason;
+  std::string hint;  // empty: --assume-copied, once the start-up code is checked by hand
+};
+
 // The verdict on a RAM table that no run proved: what the image's names
-// show, and what the user has checked by hand. reason says why no run
-// proved it.
+// show, and what the user has checked by hand.
 Verdict judge_unproved(const ElfFile& f, const CheckOptions& options, const Place& p,
-                       const TableFiles& table, const std::string& reason, std::string* line) {
+                       const TableFiles& table, const Unproved& why, std::string* line) {
   const char* name = table.name.c_str();
   const std::string in(p.section->name);
   for (const std::string& section : options.assume_copied) {
@@ -349,10 +354,13 @@ Verdict judge_unproved(const ElfFile& f, const CheckOptions& options, const Plac
                                   b->last + ", not run");
     return Verdict::kHolds;
   }
-  *line = format("%s: %llu bytes at 0x%08llx (loaded from 0x%08llx) in %s: cannot prove: %s; "
-                 "--assume-copied %s takes it as copied once you have checked the start-up code",
-                 name, ull(p.bytes), ull(p.run), ull(p.load), in.c_str(), reason.c_str(),
-                 in.c_str());
+  const std::string hint =
+      why.hint.empty() ? "--assume-copied " + in + " takes it as copied once you have checked the "
+                                                   "start-up code by hand"
+                       : why.hint;
+  *line = format("%s: %llu bytes at 0x%08llx (loaded from 0x%08llx) in %s: cannot prove: %s; %s",
+                 name, ull(p.bytes), ull(p.run), ull(p.load), in.c_str(), why.reason.c_str(),
+                 hint.c_str());
   return Verdict::kFails;
 }
 
@@ -441,27 +449,27 @@ void prove_tables(const ElfFile& f, const CheckOptions& options,
   std::vector<const Sym*> skip;
   for (const std::string& function : options.skip) skip.push_back(elf_find_symbol(f, function));
   ProofOutcome run;
-  std::string reason;
+  Unproved why;
   if (stop == nullptr) {
-    reason = format("the image defines no %s to run its start-up code to; --until names another "
-                    "symbol",
-                    options.until.c_str());
+    why.reason = "the image defines no " + options.until + " to run its start-up code to";
+    why.hint = "--until SYMBOL names a symbol that start-up code reaches after it copies data";
   } else {
     run = prove_at_startup(f, stop->st_value, options.until, skip, ranges);
-    if (!run.can_run)
-      reason = format("start-up code decides, and this wfac_check_image cannot run %s code",
-                      run.machine.c_str());
-    else if (!run.arrived)
-      reason = format("start-up code did not reach %s: %s; --skip FUNCTION returns at once from a "
-                      "function that waits for hardware, --until SYMBOL stops earlier",
-                      options.until.c_str(), run.where.c_str());
+    if (!run.can_run) {
+      why.reason = "start-up code decides, and this wfac_check_image cannot run " + run.machine +
+                   " code";
+    } else if (!run.arrived) {
+      why.reason = "start-up code did not reach " + options.until + ": " + run.where;
+      why.hint = "--skip FUNCTION returns at once from a function that waits for hardware, "
+                 "--until SYMBOL stops at a symbol that start-up code reaches after it copies data";
+    }
   }
   for (std::size_t k = 0; k < waiting.size(); ++k) {
     const std::size_t i = waiting[k];
     (*verdicts)[i] =
-        reason.empty()
+        why.reason.empty()
             ? judge_proved(f, options, places[i], tables[i], run, k, &(*lines)[i])
-            : judge_unproved(f, options, places[i], tables[i], reason, &(*lines)[i]);
+            : judge_unproved(f, options, places[i], tables[i], why, &(*lines)[i]);
   }
 }
 

@@ -441,17 +441,18 @@ bool skip_string(const unsigned char** p, const unsigned char* end) {
   return true;
 }
 
-// Tag_CPU_arch_profile within one "aeabi" subsection's attributes.
-char profile_in(const unsigned char* p, const unsigned char* end) {
+// Tag_CPU_arch and Tag_CPU_arch_profile within one "aeabi" subsection's
+// attributes.
+void attributes_in(const unsigned char* p, const unsigned char* end, ArmAttributes* found) {
   while (p < end) {
     std::uint64_t tag = 0, value = 0;
-    if (!read_uleb(&p, end, &tag)) return 0;
+    if (!read_uleb(&p, end, &tag)) return;
     if (tag == 1 || tag == 2 || tag == 3) {  // Tag_File, Tag_Section, Tag_Symbol: a size
-      if (end - p < 4) return 0;
+      if (end - p < 4) return;
       p += 4;
       if (tag != 1) {  // their section or symbol numbers, up to a 0
         do {
-          if (!read_uleb(&p, end, &value)) return 0;
+          if (!read_uleb(&p, end, &value)) return;
         } while (value != 0);
       }
       continue;
@@ -459,14 +460,14 @@ char profile_in(const unsigned char* p, const unsigned char* end) {
     // Tag_CPU_raw_name, Tag_CPU_name and the odd tags from 65 on are
     // strings; Tag_compatibility a number and a string; the rest numbers.
     if (tag == 4 || tag == 5 || (tag > 32 && tag % 2 == 1)) {
-      if (!skip_string(&p, end)) return 0;
+      if (!skip_string(&p, end)) return;
       continue;
     }
-    if (!read_uleb(&p, end, &value)) return 0;
-    if (tag == 32 && !skip_string(&p, end)) return 0;
-    if (tag == 7) return static_cast<char>(value);  // Tag_CPU_arch_profile
+    if (!read_uleb(&p, end, &value)) return;
+    if (tag == 32 && !skip_string(&p, end)) return;
+    if (tag == 6) found->arch = static_cast<unsigned>(value);       // Tag_CPU_arch
+    if (tag == 7) found->profile = static_cast<char>(value);        // Tag_CPU_arch_profile
   }
-  return 0;
 }
 
 }  // namespace
@@ -502,8 +503,9 @@ bool elf_is_copy_relocated(const ElfFile& file, std::uint64_t address) {
   return false;
 }
 
-char elf_arm_profile(const ElfFile& file) {
-  if (file.header.e_machine != EM_ARM) return 0;
+ArmAttributes elf_arm_attributes(const ElfFile& file) {
+  ArmAttributes found{0, 0};
+  if (file.header.e_machine != EM_ARM) return found;
   for (const Shdr& s : file.sections) {
     if (s.sh_type != SHT_ARM_ATTRIBUTES || s.sh_size < 1) continue;
     const unsigned char* p = file.data + s.sh_offset;
@@ -517,14 +519,12 @@ char elf_arm_profile(const ElfFile& file) {
       const unsigned char* vendor = p + 4;
       const unsigned char* attributes = vendor;
       if (skip_string(&attributes, next) &&
-          std::strcmp(reinterpret_cast<const char*>(vendor), "aeabi") == 0) {
-        const char profile = profile_in(attributes, next);
-        if (profile != 0) return profile;
-      }
+          std::strcmp(reinterpret_cast<const char*>(vendor), "aeabi") == 0)
+        attributes_in(attributes, next, &found);
       p = next;
     }
   }
-  return 0;
+  return found;
 }
 
 std::string elf_machine_name(unsigned e_machine) {

@@ -148,10 +148,14 @@ std::uint64_t elf_value(const ElfFile& file, const unsigned char* p, int bytes);
 // R_ARM_COPY, ...) fills address at load time.
 bool elf_is_copy_relocated(const ElfFile& file, std::uint64_t address);
 
-// The architecture profile of an Arm image from its build attributes
-// (Tag_CPU_arch_profile of .ARM.attributes): 'A', 'R', 'M' or 'S'; 0 when
-// it gives none.
-char elf_arm_profile(const ElfFile& file);
+// The architecture of an Arm image from its build attributes (the "aeabi"
+// subsection of .ARM.attributes): Tag_CPU_arch_profile ('A', 'R', 'M' or
+// 'S') and Tag_CPU_arch; 0 for what they do not give.
+struct ArmAttributes {
+  char profile;
+  unsigned arch;
+};
+ArmAttributes elf_arm_attributes(const ElfFile& file);
 
 // The name of the machine, for messages: "Arm", "RISC-V", or "machine 105".
 std::string elf_machine_name(unsigned e_machine);
