@@ -1,10 +1,11 @@
 # Makes the release packages with cpack and checks that each, unpacked
 # anywhere, holds the programs, man pages and CMake package: a program runs
-# from it and gives the build's output, and tests/consumer builds against
-# it (check_consumer.cmake, mode installed). The .deb is unpacked with
-# dpkg-deb -x, where there is one, and must satisfy lintian where it is.
+# from it and gives the build's output, its wfac.pc and wfac.mk name its
+# files, and tests/consumer builds against it (check_consumer.cmake, mode
+# installed). The .deb is unpacked with dpkg-deb -x, where there is one,
+# and must satisfy lintian where it is.
 #   WFAC_BUILD, WFAC_SOURCE, WORK, GENERATOR, C_COMPILER, CXX_COMPILER, EXE,
-#   CONFIG, CPACK.
+#   CONFIG, CPACK, VERSION; PKG_CONFIG and MAKE where found.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
 
 file(REMOVE_RECURSE "${WORK}")
@@ -52,12 +53,15 @@ find_built(built "${WFAC_BUILD}" wfac_hw_gen${EXE})
 execute_process(COMMAND "${built}" -s 1000 32 OUTPUT_VARIABLE want)
 set(index 0)
 foreach(prefix IN LISTS prefixes)
-  # The .deb has Debian's copyright file and compressed man pages.
+  # The .deb has Debian's copyright file, compressed man pages and
+  # wfac.pc in share/pkgconfig.
   set(licence share/doc/wfac/LICENSE)
   set(page share/man/man1/wfac_hw_gen.1)
+  set(pc_dir lib/pkgconfig)
   if(prefix MATCHES "/deb/usr$")
     set(licence share/doc/wfac/copyright)
     set(page share/man/man1/wfac_hw_gen.1.gz)
+    set(pc_dir share/pkgconfig)
   endif()
   foreach(file bin/wfac_hh_gen${EXE} bin/wfac_ww_gen${EXE} bin/wfac_check_image${EXE} ${page}
           ${licence} lib/cmake/wfac/WfacWriteTable.cmake)
@@ -70,6 +74,40 @@ foreach(prefix IN LISTS prefixes)
     message(FATAL_ERROR "${prefix}/bin/wfac_hw_gen printed\n${output}\nnot\n${want}")
   endif()
   math(EXPR index "${index} + 1")
+
+  # Its pkg-config file and its make fragment name its version and files,
+  # wherever it was unpacked.
+  file(REAL_PATH "${prefix}" real)
+  set(paths "${real}/bin" "${real}/lib/cmake/wfac/WfacWriteTable.cmake"
+      "${real}/bin/wfac_check_image${EXE}")
+  if(PKG_CONFIG)
+    set(found "")
+    foreach(query --modversion --variable=bindir --variable=writer --variable=check_image)
+      run("${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${prefix}/${pc_dir}"
+          "${PKG_CONFIG}" ${query} wfac)
+      expect_ok("pkg-config ${query} wfac")
+      string(STRIP "${output}" value)
+      if(NOT query STREQUAL "--modversion")
+        file(REAL_PATH "${value}" value)
+      endif()
+      list(APPEND found "${value}")
+    endforeach()
+    if(NOT found STREQUAL "${VERSION};${paths}")
+      message(FATAL_ERROR "wfac.pc in ${prefix} gives ${found}, not ${VERSION};${paths}")
+    endif()
+  elseif(ci)
+    message(FATAL_ERROR "pkg-config is not installed, which CI's script installs")
+  endif()
+  if(MAKE)
+    file(WRITE "${WORK}/make${index}/Makefile" "include ${prefix}/share/wfac/wfac.mk\n"
+         "print:\n\t@echo '$(WFAC_VERSION);$(WFAC_BINDIR);$(WFAC_WRITER);$(WFAC_CHECK_IMAGE)'\n")
+    run("${MAKE}" -s -C "${WORK}/make${index}" print)
+    expect_ok("make with wfac.mk of ${prefix}")
+    string(STRIP "${output}" found)
+    if(NOT found STREQUAL "${VERSION};${paths}")
+      message(FATAL_ERROR "wfac.mk in ${prefix} gives ${found}, not ${VERSION};${paths}")
+    endif()
+  endif()
   run("${CMAKE_COMMAND}" -DMODE=installed "-DPREFIX=${prefix}" "-DWORK=${WORK}/consumer${index}"
       "-DWFAC_BUILD=${WFAC_BUILD}" "-DWFAC_SOURCE=${WFAC_SOURCE}" "-DGENERATOR=${GENERATOR}"
       "-DC_COMPILER=${C_COMPILER}" "-DCXX_COMPILER=${CXX_COMPILER}" "-DEXE=${EXE}"

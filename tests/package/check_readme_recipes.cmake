@@ -1,10 +1,11 @@
 # Takes the recipe files from the README, each the fenced block right after
 # a line that names it (`main.c`:), and builds them as printed against an
 # install, natively, with -std=c99 -Wall -Wextra -Werror -pedantic on every
-# object and a failing wfac_hw_gen and wfac_ww_gen first on the PATH: the
-# CMake project, the Makefile (a second make has nothing to do; a new
-# SCALE or writer has) and the Meson project. Each app must print exactly
-# the entries of its tables as the programs write them.
+# object and failing programs of wfac's names first on the PATH: the CMake
+# project, the Makefile with wfac.mk (a second make has nothing to do; a
+# new argument, writer or version has; the check of app.hex moves it and
+# app aside) and the Meson project with wfac.pc. Each app must print
+# exactly the entries of its tables as the programs write them.
 #   WFAC_BUILD, WFAC_SOURCE, WORK, EXE, CONFIG, GENERATOR, C_COMPILER; MAKE
 #   and MESON where found.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -35,7 +36,7 @@ readme_file(main_c main.c)
 
 # Programs of the same names that fail, first on the PATH.
 set(decoys "${WORK}/decoys")
-foreach(program wfac_hw_gen wfac_ww_gen)
+foreach(program wfac_hw_gen wfac_ww_gen wfac_check_image)
   file(WRITE "${decoys}/${program}" "#!/bin/sh\necho 'the decoy ${program} ran' >&2\nexit 1\n")
   file(CHMOD "${decoys}/${program}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endforeach()
@@ -71,14 +72,15 @@ expect_prints("${WORK}/cmake/build" app${EXE} "${want}")
 # make
 if(MAKE)
   project_files(make Makefile)
-  set(make ${env} "${MAKE}" -C "${WORK}/make" "WFAC=${prefix}" "CC=${C_COMPILER}")
+  set(make ${env} "${MAKE}" -C "${WORK}/make" "WFAC=${prefix}" "CC=${C_COMPILER}"
+      "CMAKE=${CMAKE_COMMAND}")
   run(${make})
   expect_ok("make of the README's Makefile")
   expect_prints("${WORK}/make" app "${want}")
   run(${make} -q)
   expect_ok("make -q after a make")
-  # A new scale, and a new writer, make the tables again.
-  run(${make} -q SCALE=2000000)
+  # A new argument, and a new writer, make the tables again.
+  run(${make} -q w_ww64_SCALE=2000000)
   if(status EQUAL 0)
     message(FATAL_ERROR "make -q with a new SCALE says nothing is to be done")
   endif()
@@ -87,18 +89,42 @@ if(MAKE)
   if(status EQUAL 0)
     message(FATAL_ERROR "make -q after an upgrade of the writer says nothing is to be done")
   endif()
+  # A SECTION with $ reaches the writer as it is.
+  run(${make} "w_hw256_SECTION=.data.$$RAM2")
+  expect_ok("make with SECTION .data.$RAM2")
+  file(STRINGS "${WORK}/make/tables/w_hw256.h" declaration REGEX "section\\(")
+  if(NOT declaration MATCHES "section\\(\"\\.data\\.\\$RAM2\"\\)")
+    message(FATAL_ERROR "make with SECTION .data.$RAM2 declares: ${declaration}")
+  endif()
+  # An app.hex without the tables fails the check, which leaves neither it
+  # nor app, and fails again.
+  foreach(attempt first second)
+    run(${make} "OBJCOPY=objcopy -j .text")
+    expect_failure("the ${attempt} make of an app.hex that lacks the tables"
+                   "app.hex to app.hex.rejected, so that the next make builds and checks again")
+    if(EXISTS "${WORK}/make/app" OR EXISTS "${WORK}/make/app.hex")
+      message(FATAL_ERROR "a failed check left app or app.hex")
+    endif()
+  endforeach()
   run(${make})
-  expect_ok("make after an upgrade of the writer")
-  # A WFAC that holds no install stops make, naming it.
+  expect_ok("make after a failed check")
+  # A WFAC that holds no install stops make, naming it; so does an install
+  # that lacks files, naming them.
   run(${make} "WFAC=${WORK}/nowhere")
-  expect_failure("make with a wrong WFAC" "WFAC is '${WORK}/nowhere', which holds no")
+  expect_failure("make with a wrong WFAC"
+                 "WFAC is '${WORK}/nowhere', not the prefix of a wfac install")
+  file(COPY "${prefix}/share/wfac" DESTINATION "${WORK}/partial/share")
+  file(REAL_PATH "${WORK}/partial" partial)
+  run(${make} "WFAC=${WORK}/partial")
+  expect_failure("make with an incomplete install" "the wfac install in ${partial} is \
+incomplete: it holds no ${partial}/lib/cmake/wfac/WfacWriteTable.cmake")
 endif()
 
-# Meson
+# Meson, finding wfac.pc by --pkg-config-path
 if(MESON)
   project_files(meson meson.build meson_options.txt)
   run(${env} "CC=${C_COMPILER}" "${MESON}" setup "${WORK}/meson/build" "${WORK}/meson"
-      "-Dwfac=${prefix}")
+      "--pkg-config-path=${prefix}/lib/pkgconfig")
   expect_ok("meson setup of the README's meson.build")
   run(${env} "${MESON}" compile -C "${WORK}/meson/build")
   expect_ok("meson compile of the README's meson.build")
@@ -106,15 +132,18 @@ if(MESON)
 endif()
 
 # An upgrade unpacked over the install keeps its files' old times: make,
-# and Meson after the reconfigure the README asks for, write every table
-# again.
-set(version_file "${prefix}/lib/cmake/wfac/WfacVersion.cmake")
-file(READ "${version_file}" version_text)
-string(REGEX REPLACE "set\\(WFAC_VERSION [^)]*\\)" "set(WFAC_VERSION 99.0.0)" version_text
-       "${version_text}")
-file(WRITE "${version_file}" "${version_text}")
-run(touch -t 200001010000 "${version_file}")
-expect_ok("touch")
+# and Meson after the command the README gives, write every table again.
+foreach(file lib/cmake/wfac/WfacVersion.cmake share/wfac/wfac.mk lib/pkgconfig/wfac.pc)
+  file(READ "${prefix}/${file}" text)
+  string(REGEX REPLACE "(set\\(WFAC_VERSION |WFAC_VERSION := |Version: )[0-9.]+" "\\199.0.0"
+         upgraded "${text}")
+  if(upgraded STREQUAL text)
+    message(FATAL_ERROR "${file} names no version")
+  endif()
+  file(WRITE "${prefix}/${file}" "${upgraded}")
+  run(touch -t 200001010000 "${prefix}/${file}")
+  expect_ok("touch")
+endforeach()
 set(upgraded "")
 if(MAKE)
   run(${make})
@@ -122,8 +151,8 @@ if(MAKE)
   list(APPEND upgraded "${WORK}/make/tables")
 endif()
 if(MESON)
-  run(${env} "${MESON}" setup --reconfigure "${WORK}/meson/build" "${WORK}/meson")
-  expect_ok("meson setup --reconfigure after an upgrade")
+  run(${env} "${MESON}" configure --clearcache "${WORK}/meson/build")
+  expect_ok("meson configure --clearcache after an upgrade")
   run(${env} "${MESON}" compile -C "${WORK}/meson/build")
   expect_ok("meson compile after an upgrade")
   list(APPEND upgraded "${WORK}/meson/build")

@@ -1,8 +1,9 @@
-# Builds the Cortex-M4 firmware of tests/make with make, or of tests/meson
-# with Meson, from an installed wfac, and checks its two tables in the
-# image: each defined once, 8-byte aligned and holding exactly the entries
-# that the program prints. Then a refused scale must fail the build and
-# leave no file of that table behind.
+# Builds the Cortex-M4 firmware of tests/make with make and wfac.mk, or of
+# tests/meson with Meson and wfac.pc, from an installed wfac, which checks
+# the image itself, and checks its two tables in the image: each defined
+# once, 8-byte aligned and holding exactly the entries that the program
+# prints. Then a refused scale must fail the build and leave no file of
+# that table behind.
 #   MODE: make or meson. WFAC_BUILD, WFAC_SOURCE, WORK, EXE, CONFIG, NM,
 #   READELF, and MAKE or MESON.
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -14,11 +15,12 @@ set(build "${WORK}/build")
 if(MODE STREQUAL "make")
   file(COPY "${WFAC_SOURCE}/tests/make/" DESTINATION "${build}")
   set(build_it "${MAKE}" -C "${build}" "WFAC=${prefix}" "CMAKE=${CMAKE_COMMAND}")
-  set(refuse ${build_it} SCALE=3e9)
+  set(refuse ${build_it} w_ww64_SCALE=3e9)
   set(tables "${build}/tables")
 else()
   run("${MESON}" setup "${build}" "${WFAC_SOURCE}/tests/meson"
-      --cross-file "${WFAC_SOURCE}/tests/meson/cortex-m4.ini" "-Dwfac=${prefix}")
+      --cross-file "${WFAC_SOURCE}/tests/meson/cortex-m4.ini"
+      "-Dbuild.pkg_config_path=${prefix}/lib/pkgconfig")
   expect_ok("meson setup")
   set(build_it "${MESON}" compile -C "${build}")
   set(tables "${build}")

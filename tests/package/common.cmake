@@ -35,7 +35,8 @@ function(install_wfac prefix)
           bin/wfac_check_image${EXE} share/man/man1/wfac_check_image.1
           share/man/man1/wfac_hw_gen.1 share/man/man1/wfac_ww_gen.1 share/man/man1/wfac_hh_gen.1
           share/man/man7/wfac.7 share/doc/wfac/README.md
-          lib/cmake/wfac/wfacConfig.cmake lib/cmake/wfac/wfacConfigVersion.cmake)
+          lib/cmake/wfac/wfacConfig.cmake lib/cmake/wfac/wfacConfigVersion.cmake
+          lib/pkgconfig/wfac.pc share/wfac/wfac.mk)
     if(NOT EXISTS "${prefix}/${file}")
       message(FATAL_ERROR "not installed: ${file}")
     endif()
