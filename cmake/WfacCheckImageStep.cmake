@@ -1,33 +1,131 @@
 # The step that wfac_check_image() runs after a link:
 #
 #   cmake -DPROGRAM=<wfac_check_image> -DIMAGE=<image> -DCALL=<call>
-#         -P WfacCheckImageStep.cmake -- <header>...
+#         -P WfacCheckImageStep.cmake -- [<option> <value>]... <header>...
+#         [--library <shared library> <header>...]...
 #
-# runs the check, whose lines pass through. When it fails, the image is
-# moved to <image>.rejected, where it can still be looked at, so that the
-# next build links and checks it again rather than find it up to date.
+# checks the image with its tables and the program's options (--until,
+# --skip, --assume-copied, --flash), then each shared library it loads
+# with that library's own tables; the lines of the checks pass through.
+# When one fails, the image, each --flash file and each library that fails
+# are moved to <file>.rejected, where they can still be looked at, so that
+# nothing flashable from a rejected image is left and the next build links
+# and checks again rather than find everything up to date.
 cmake_minimum_required(VERSION 3.22...4.3)
 
-set(headers "")
+set(options "")
+set(flash "")
+set(images "IMAGE")
+set(headers_IMAGE "")
+set(file_IMAGE "${IMAGE}")
 set(after_dashes FALSE)
+set(take "")
 math(EXPR last "${CMAKE_ARGC} - 1")
 foreach(index RANGE ${last})
-  if(after_dashes)
-    list(APPEND headers "${CMAKE_ARGV${index}}")
-  elseif(CMAKE_ARGV${index} STREQUAL "--")
-    set(after_dashes TRUE)
+  set(arg "${CMAKE_ARGV${index}}")
+  if(NOT after_dashes)
+    if(arg STREQUAL "--")
+      set(after_dashes TRUE)
+    endif()
+  elseif(take STREQUAL "option")
+    list(APPEND options "${arg}")
+    set(take "")
+  elseif(take STREQUAL "flash")
+    list(APPEND options "${arg}")
+    list(APPEND flash "${arg}")
+    set(take "")
+  elseif(take STREQUAL "library")
+    list(LENGTH images count)
+    set(image "LIBRARY${count}")
+    list(APPEND images "${image}")
+    set(file_${image} "${arg}")
+    set(headers_${image} "")
+    set(take "")
+  elseif(arg MATCHES "^--(until|skip|assume-copied)$")
+    list(APPEND options "${arg}")
+    set(take option)
+  elseif(arg STREQUAL "--flash")
+    list(APPEND options "${arg}")
+    set(take flash)
+  elseif(arg STREQUAL "--library")
+    set(take library)
+  else()
+    list(GET images -1 image)
+    list(APPEND headers_${image} "${arg}")
   endif()
 endforeach()
-
-execute_process(COMMAND "${PROGRAM}" "${IMAGE}" ${headers} RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  file(RENAME "${IMAGE}" "${IMAGE}.rejected" RESULT moved)
-  if(NOT moved STREQUAL "0")
-    file(REMOVE "${IMAGE}")
-    set(moved "removed, since it could not be moved (${moved})")
-  else()
-    set(moved "moved to ${IMAGE}.rejected")
-  endif()
-  message(FATAL_ERROR "${CALL}: ${IMAGE} does not hold its tables as they must be (${status}); "
-                      "it is ${moved}, so that the next build links and checks it again")
+if(NOT headers_IMAGE)
+  # Not named by any wfac_check_image() call.
+  return()
 endif()
+
+set(failed "")
+set(worst 0)
+foreach(image IN LISTS images)
+  set(file "${file_${image}}")
+  if(image STREQUAL "IMAGE")
+    execute_process(COMMAND "${PROGRAM}" ${options} "${file}" ${headers_${image}}
+                    RESULT_VARIABLE status)
+  else()
+    message(STATUS "${CALL}: the tables of ${file}, which it loads:")
+    execute_process(COMMAND "${PROGRAM}" "${file}" ${headers_${image}} RESULT_VARIABLE status)
+  endif()
+  if(NOT status EQUAL 0)
+    list(APPEND failed "${file}")
+    if(worst EQUAL 0)
+      set(worst "${status}")
+    endif()
+  endif()
+endforeach()
+if(NOT failed)
+  return()
+endif()
+
+if(IMAGE IN_LIST failed)
+  set(subject "${IMAGE}")
+  if(flash)
+    string(APPEND subject ", or a file flashed from it,")
+  endif()
+else()
+  list(GET failed 0 subject)
+  set(subject "${subject}, a shared library that ${IMAGE} loads,")
+endif()
+# The image, every flashed file and each library that failed. A flashed
+# file named with @<address> is the name before the last @, unless the
+# whole name is a file.
+set(rejected "${IMAGE}")
+foreach(file IN LISTS flash)
+  if(NOT EXISTS "${file}" AND file MATCHES "^(.+)@[^@/\\]*$")
+    set(file "${CMAKE_MATCH_1}")
+  endif()
+  if(EXISTS "${file}" AND NOT IS_DIRECTORY "${file}")
+    list(APPEND rejected "${file}")
+  endif()
+endforeach()
+list(APPEND rejected ${failed})
+list(REMOVE_DUPLICATES rejected)
+set(done "")
+foreach(file IN LISTS rejected)
+  if(NOT EXISTS "${file}")
+    continue()
+  endif()
+  file(RENAME "${file}" "${file}.rejected" RESULT moved)
+  if(moved STREQUAL "0")
+    list(APPEND done "${file} is moved to ${file}.rejected")
+  else()
+    file(REMOVE "${file}")
+    list(APPEND done "${file} is removed, since it could not be moved (${moved})")
+  endif()
+endforeach()
+list(LENGTH done count)
+if(count EQUAL 1 AND rejected STREQUAL IMAGE)
+  string(LENGTH "${IMAGE} " skip)
+  string(SUBSTRING "${done}" ${skip} -1 what)
+  set(what "it ${what}, so that the next build links and checks it again")
+else()
+  list(JOIN done ", " what)
+  string(APPEND what ", so that nothing flashable from it is left and the next build links "
+                     "and checks again")
+endif()
+message(FATAL_ERROR "${CALL}: ${subject} does not hold its tables as they must be (${worst}); "
+                    "${what}")

@@ -9,7 +9,7 @@
 # host compilers WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER (found as
 # cc and c++ on the host when not set). Either way the programs are the
 # imported executables wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen
-# (the names in wfac_programs).
+# and wfac::wfac_check_image (the names in wfac_programs).
 
 if(WFAC_HOST_TOOLS_DIR)
   foreach(program ${wfac_programs})
@@ -112,9 +112,12 @@ endif()
 
 # Built again when a source of wfac changed, and then only. Adding a source
 # to wfac changes its CMakeLists.txt, which runs this again.
-file(GLOB_RECURSE host_sources "${PROJECT_SOURCE_DIR}/frame/*" "${PROJECT_SOURCE_DIR}/twiddle/*"
-     "${PROJECT_SOURCE_DIR}/image/*" "${PROJECT_SOURCE_DIR}/startup/*"
-     "${PROJECT_SOURCE_DIR}/flash/*" "${PROJECT_SOURCE_DIR}/programs/*")
+# Every folder of the programs' sources (a new one goes in this list).
+set(host_sources "")
+foreach(folder frame twiddle image flash startup programs)
+  file(GLOB_RECURSE sources "${PROJECT_SOURCE_DIR}/${folder}/*")
+  list(APPEND host_sources ${sources})
+endforeach()
 add_custom_command(OUTPUT "${host_stamp}"
   COMMAND ${host_build_command}
   COMMAND "${CMAKE_COMMAND}" -E touch "${host_stamp}"

@@ -7,8 +7,9 @@
 #         (add_subdirectory, wfac building its own host programs), cxx (a
 #         C++-only project, add_subdirectory with WFAC_HOST_TOOLS_DIR) or
 #         no_host_compiler (configure must stop and say what to set) or
-#         image (wfac_check_image() under several linker scripts, and the
-#         program on a big-endian image).
+#         image (wfac_check_image() under several linker scripts and with
+#         the files that a post-build objcopy makes, and the program on a
+#         big-endian image).
 #   WFAC_BUILD, PROGRAM_DIR (the host programs), WFAC_SOURCE, WORK,
 #   GENERATOR, NM, READELF, EXE, CONFIG, VERSION (of wfac).
 include("${CMAKE_CURRENT_LIST_DIR}/common.cmake")
@@ -107,6 +108,37 @@ if(MODE STREQUAL "image")
   if(NOT output MATCHES "^w_hw256: 1008 bytes at 0x[0-9a-f]+ in [.a-z_]+, aligned 32: ok\nw_ww64: 480 bytes at 0x[0-9a-f]+ in [.a-z]+, aligned 8: ok\n$")
     message(FATAL_ERROR "wfac_check_image on the big-endian image printed:\n${output}")
   endif()
+
+  # firmware.hex and firmware.bin, made by a post-build objcopy added after
+  # the check's call, are checked after it: whole, they pass; without the
+  # table's section, the build fails, leaves nothing to flash, and the
+  # next build fails again.
+  run(${configure} -DLINKER_SCRIPT=in_flash.ld -DTABLE_SECTION=.wfac_tables -DWW_SCALE=1000000
+      -DFLASH_OUTPUTS=ON -DOBJCOPY_ARGS=)
+  expect_ok("configure with firmware.hex and firmware.bin")
+  run(${build_it})
+  expect_ok("the build with firmware.hex and firmware.bin")
+  run(${configure} "-DOBJCOPY_ARGS=-R|.wfac_tables")
+  expect_ok("configure with objcopy -R .wfac_tables")
+  # make links again for a changed step after the link only when the image
+  # is gone.
+  find_built(elf "${build}" firmware.elf)
+  file(REMOVE "${elf}")
+  foreach(attempt first second)
+    run(${build_it})
+    set(what "the ${attempt} build with objcopy -R .wfac_tables")
+    expect_failure("${what}" "firmware.elf, or a file flashed from it, does not hold its tables as they must be")
+    if(NOT output MATCHES "w_hw256: [^\n]*the flashed image lacks the table")
+      message(FATAL_ERROR "${what} does not say that the flashed image lacks w_hw256:\n${output}")
+    endif()
+    foreach(file firmware.elf firmware.hex firmware.bin)
+      find_built(rejected "${build}" "${file}.rejected")
+      string(REGEX REPLACE "[.]rejected$" "" file "${rejected}")
+      if(EXISTS "${file}" OR NOT EXISTS "${rejected}")
+        message(FATAL_ERROR "${what} left ${file}, or did not move it to ${rejected}")
+      endif()
+    endforeach()
+  endforeach()
   return()
 endif()
 
