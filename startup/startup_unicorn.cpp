@@ -15,6 +15,11 @@ namespace {
 
 // Memory is mapped in pages of this size (a multiple of every target's).
 const std::uint64_t kPage = 4096;
+// Memory first touched is mapped up to this block around it.
+const std::uint64_t kBlock = 0x40000;
+// Regions mapped at most: Unicorn 2.0.1 aborts (an assertion) past about
+// 1000 on Arm.
+const unsigned kMaxRegions = 400;
 const std::uint64_t kScratchStackSize = 0x10000;
 // After the budget runs out, the run goes on for this many instructions to
 // see where it spins and what it reads there.
@@ -44,6 +49,7 @@ struct Run {
   uc_engine* uc = nullptr;
   std::vector<unsigned char> fill;  // a page of the pattern
   std::unordered_set<std::uint64_t> mapped;
+  unsigned regions = 0;
   std::deque<Peripheral> peripherals;
   // Per peripheral address: whether its next read gives all ones.
   std::unordered_map<std::uint64_t, bool> ones;
@@ -155,11 +161,14 @@ std::uint32_t page_rights(const Run& run, std::uint64_t page) {
   return rights;
 }
 
-bool map_ram(Run& run, std::uint64_t page, std::uint32_t rights) {
-  if (!ok(run, uc_mem_map(run.uc, page, kPage, rights), "uc_mem_map") ||
-      !ok(run, uc_mem_write(run.uc, page, run.fill.data(), kPage), "uc_mem_write"))
+// Maps [start, start + size) as RAM that holds the pattern.
+bool map_ram(Run& run, std::uint64_t start, std::uint64_t size, std::uint32_t rights) {
+  if (run.fill.size() < size) run.fill.assign(static_cast<std::size_t>(size), run.options->pattern);
+  if (!ok(run, uc_mem_map(run.uc, start, static_cast<std::size_t>(size), rights), "uc_mem_map") ||
+      !ok(run, uc_mem_write(run.uc, start, run.fill.data(), static_cast<std::size_t>(size)),
+          "uc_mem_write"))
     return false;
-  run.mapped.insert(page);
+  for (std::uint64_t page = start; page - start < size; page += kPage) run.mapped.insert(page);
   return true;
 }
 
@@ -178,21 +187,42 @@ std::uint64_t peripheral_read(uc_engine*, std::uint64_t offset, unsigned size, v
 
 void peripheral_write(uc_engine*, std::uint64_t, unsigned, std::uint64_t, void*) {}
 
-// Maps the page of address as it first holds: RAM of the pattern, or a
+// What a page holds when first touched: RAM with the rights that the
+// segments it meets give it (or read and write where it meets none), or a
 // peripheral.
+const std::uint32_t kPeripheralPage = 0x100;
+std::uint32_t page_kind(const Run& run, std::uint64_t page) {
+  const std::uint32_t rights = page_rights(run, page);
+  if (rights != 0) return rights;
+  return startup_is_peripheral(run.machine, *run.image, page) ? kPeripheralPage
+                                                              : UC_PROT_READ | UC_PROT_WRITE;
+}
+
+// Maps the page of address as it first holds, with the unmapped pages of
+// the same kind around it in its aligned block, as one region: Unicorn
+// keeps few regions well (and aborts past about a thousand).
 bool map_page(Run& run, std::uint64_t address) {
   const std::uint64_t page = address & ~(kPage - 1);
   if (run.mapped.count(page) != 0) return true;
-  const std::uint32_t rights = page_rights(run, page);
-  if (rights != 0 || !startup_is_peripheral(run.machine, *run.image, address))
-    return map_ram(run, page, rights != 0 ? rights : UC_PROT_READ | UC_PROT_WRITE);
-  run.peripherals.push_back(Peripheral{&run, page});
+  const std::uint64_t block = address & ~(kBlock - 1);
+  const std::uint32_t kind = page_kind(run, page);
+  std::uint64_t start = page, end = page + kPage;
+  while (start > block && run.mapped.count(start - kPage) == 0 && page_kind(run, start - kPage) == kind)
+    start -= kPage;
+  while (end - block < kBlock && run.mapped.count(end) == 0 && page_kind(run, end) == kind)
+    end += kPage;
+  if (++run.regions > kMaxRegions) {
+    fault(run, "it touches memory in more places than the emulator can map");
+    return false;
+  }
+  if (kind != kPeripheralPage) return map_ram(run, start, end - start, kind);
+  run.peripherals.push_back(Peripheral{&run, start});
   if (!ok(run,
-          uc_mmio_map(run.uc, page, kPage, peripheral_read, &run.peripherals.back(),
-                      peripheral_write, nullptr),
+          uc_mmio_map(run.uc, start, static_cast<std::size_t>(end - start), peripheral_read,
+                      &run.peripherals.back(), peripheral_write, nullptr),
           "uc_mmio_map"))
     return false;
-  run.mapped.insert(page);
+  for (std::uint64_t p = start; p < end; p += kPage) run.mapped.insert(p);
   return true;
 }
 
@@ -470,7 +500,7 @@ bool open_engine(Run& run) {
   int model = -1;
   switch (run.machine.cpu) {
     case StartupCpu::kCortexM:
-      mode = UC_MODE_THUMB | UC_MODE_MCLASS | (image.big_endian ? UC_MODE_ARMBE8 : 0);
+      mode = UC_MODE_THUMB | UC_MODE_MCLASS;
       // Armv8-M (baseline, mainline, 8.1-M) as a Cortex-M33; earlier ones
       // as a Cortex-M7, whose instructions are a superset of theirs.
       model = image.arm_arch == 16 || image.arm_arch == 17 || image.arm_arch == 21
@@ -484,6 +514,8 @@ bool open_engine(Run& run) {
       if (image.big_endian)
         mode |= (image.flags & 0x00800000) != 0 ? UC_MODE_ARMBE8 : UC_MODE_BIG_ENDIAN;
       model = image.arm_profile == 'R' ? UC_CPU_ARM_CORTEX_R5F : UC_CPU_ARM_CORTEX_A15;
+      // Unicorn's BE32 engine takes no CPU model; its own has VFP.
+      if ((mode & UC_MODE_BIG_ENDIAN) != 0) model = -1;
       run.regs = Registers{UC_ARM_REG_PC, UC_ARM_REG_SP, UC_ARM_REG_LR, UC_ARM_REG_R0, UC_ARM_REG_R1};
       run.width = 32;
       break;
@@ -531,9 +563,7 @@ bool set_up(Run& run) {
   if (run.machine.cpu == StartupCpu::kCortexM && run.machine.have_vectors) {
     sp = run.machine.initial_sp;
   } else if (startup_scratch_stack(run.machine, image, &scratch)) {
-    for (std::uint64_t page = scratch; page < scratch + kScratchStackSize; page += kPage) {
-      if (!map_ram(run, page, UC_PROT_READ | UC_PROT_WRITE)) return false;
-    }
+    if (!map_ram(run, scratch, kScratchStackSize, UC_PROT_READ | UC_PROT_WRITE)) return false;
     sp = scratch + kScratchStackSize;
   }
   if (!write_reg(run, run.regs.sp, sp)) return false;
@@ -624,6 +654,9 @@ bool startup_can_emulate(const StartupImage& image, std::string* machine_name) {
   if (machine_name != nullptr) *machine_name = machine.name;
   switch (machine.cpu) {
     case StartupCpu::kCortexM:
+      // Unicorn 2.0.1's M-profile CPU reads and writes data little-endian
+      // whatever its mode.
+      return !image.big_endian && uc_arch_supported(UC_ARCH_ARM);
     case StartupCpu::kArm:
       return uc_arch_supported(UC_ARCH_ARM);
     case StartupCpu::kAArch64:
@@ -644,7 +677,6 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
   run.image = &image;
   run.options = &options;
   run.machine = startup_machine(image);
-  run.fill.assign(kPage, options.pattern);
   if (!startup_can_emulate(image, nullptr)) {
     result.where = "this wfac_check_image cannot run " + run.machine.name + " code";
     return result;
