@@ -55,6 +55,9 @@ struct Run {
   std::unordered_map<std::uint64_t, bool> ones;
   bool polled = false;
   std::uint64_t polled_address = 0;
+  bool read_outside = false;
+  std::uint64_t read_outside_address = 0;
+  std::uint64_t stack_low = 0, stack_high = 0;
   // Set by a hook that ends the run.
   bool stopped = false;
   StartupEnd end = StartupEnd::kFault;
@@ -434,6 +437,18 @@ bool on_invalid(uc_engine*, void* user) {
   return false;
 }
 
+// While the run is probed for where it spins: a read of memory that no
+// segment holds, away from the stack, is what a loop may wait on too.
+void on_probe_read(uc_engine*, uc_mem_type, std::uint64_t address, int size, std::int64_t,
+                   void* user) {
+  Run& run = *static_cast<Run*>(user);
+  const std::uint64_t bytes = static_cast<std::uint64_t>(size > 0 ? size : 1);
+  if (address + bytes > run.stack_low && address < run.stack_high) return;
+  if (startup_in_segment(*run.image, address, bytes)) return;
+  run.read_outside = true;
+  run.read_outside_address = address;
+}
+
 // A function of --skip: returns at once, with 0.
 void on_skip(uc_engine*, std::uint64_t, std::uint32_t, void* user) {
   Run& run = *static_cast<Run*>(user);
@@ -720,7 +735,17 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
       // Out of budget or time: a little more shows where it spins and what
       // it polls there.
       run.polled = false;
-      if (!emulate(run, now, until, 1000000, kProbeInstructions) || run.stopped) break;
+      std::uint64_t sp = 0;
+      if (!read_reg(run, run.regs.sp, &sp)) break;
+      run.stack_low = sp > kScratchStackSize ? sp - kScratchStackSize : 0;
+      run.stack_high = sp + kScratchStackSize;
+      uc_hook reads;
+      if (!ok(run,
+              uc_hook_add(run.uc, &reads, UC_HOOK_MEM_READ, reinterpret_cast<void*>(&on_probe_read),
+                          &run, 1, 0),
+              "uc_hook_add") ||
+          !emulate(run, now, until, 1000000, kProbeInstructions) || run.stopped)
+        break;
       if (!read_pc(run, &now)) break;
       if (startup_code_address(run.machine, now) == until) {
         arrived = true;
@@ -729,7 +754,10 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
       run.stopped = true;
       run.end = StartupEnd::kSpins;
       run.where = "it spins " + at(run, now);
-      if (run.polled) run.where += ", reading " + startup_hex(run.polled_address);
+      if (run.polled)
+        run.where += ", reading " + startup_hex(run.polled_address);
+      else if (run.read_outside)
+        run.where += ", reading " + startup_hex(run.read_outside_address);
       break;
     }
   }
