@@ -24,6 +24,9 @@ const std::uint64_t kScratchStackSize = 0x10000;
 // After the budget runs out, the run goes on for this many instructions to
 // see where it spins and what it reads there.
 const std::size_t kProbeInstructions = 100000;
+// The budget is run in slices of this many instructions, with the wall
+// clock read after each.
+const std::uint64_t kSlice = 10000000;
 // Start-up code that makes more semihosting calls than this before main
 // is taken as a loop.
 const unsigned kMaxSemihostingCalls = 10000;
@@ -702,29 +705,28 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
   const std::uint64_t until = startup_code_address(run.machine, options.stop_address);
   bool arrived = false;
   if (open_engine(run) && set_up(run)) {
+    // In slices of the budget, with the clock read between them: Unicorn's
+    // own time limit runs a thread, which a busy machine schedules late.
+    std::uint64_t left = options.instruction_budget;
+    const auto bound = std::chrono::milliseconds(options.wall_clock_ms);
+    std::uint64_t now = pc;
     for (;;) {
-      const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(
-          std::chrono::steady_clock::now() - started);
-      const std::uint64_t bound = std::uint64_t{options.wall_clock_ms} * 1000;
-      const std::uint64_t used = static_cast<std::uint64_t>(spent.count());
-      const bool timed_out = used >= bound;
-      if (!timed_out &&
-          !emulate(run, pc, until, bound - used, static_cast<std::size_t>(options.instruction_budget)))
+      if (left == 0 || std::chrono::steady_clock::now() - started >= bound) break;
+      const std::uint64_t slice = left < kSlice ? left : kSlice;
+      if (!emulate(run, now, until, 0, static_cast<std::size_t>(slice)) || run.stopped ||
+          !read_pc(run, &now))
         break;
-      if (run.stopped) break;
-      std::uint64_t now = 0;
-      if (!read_pc(run, &now)) break;
-      if (!timed_out && startup_code_address(run.machine, now) == until) {
+      if (startup_code_address(run.machine, now) == until) {
         arrived = true;
         break;
       }
-      if (!timed_out && run.resume) {
+      if (run.resume) {
         run.resume = false;
-        pc = run.resume_pc;
+        now = run.resume_pc;
         continue;
       }
       std::uint64_t wait_at = 0;
-      if (!timed_out && after_wait(run, now, &wait_at)) {
+      if (after_wait(run, now, &wait_at)) {
         run.stopped = true;
         run.end = StartupEnd::kWaits;
         run.where = "it waits for an interrupt " +
@@ -732,6 +734,9 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
                     startup_hex(wait_at);
         break;
       }
+      left -= slice;
+    }
+    while (!arrived && !run.stopped && run.failure.empty()) {
       // Out of budget or time: a little more shows where it spins and what
       // it polls there.
       run.polled = false;
@@ -744,7 +749,7 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
               uc_hook_add(run.uc, &reads, UC_HOOK_MEM_READ, reinterpret_cast<void*>(&on_probe_read),
                           &run, 1, 0),
               "uc_hook_add") ||
-          !emulate(run, now, until, 1000000, kProbeInstructions) || run.stopped)
+          !emulate(run, now, until, 0, kProbeInstructions) || run.stopped)
         break;
       if (!read_pc(run, &now)) break;
       if (startup_code_address(run.machine, now) == until) {
