@@ -411,6 +411,15 @@ void on_interrupt(uc_engine*, std::uint32_t number, void* user) {
              ", where the image holds no code");
     return;
   }
+  if (arm && number == 2) {
+    // A supervisor call leaves the pc after it.
+    std::uint64_t pc = 0;
+    if (read_pc(run, &pc)) {
+      const std::uint64_t call = startup_code_address(run.machine, pc) - ((pc & 1) != 0 ? 2 : 4);
+      stop(run, StartupEnd::kFault, "it stops " + at(run, call) + ": " + exception_name(run, 2));
+      return;
+    }
+  }
   const char* name = exception_name(run, number);
   char other[40];
   std::snprintf(other, sizeof other, "exception %u", number);
