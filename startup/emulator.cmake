@@ -28,12 +28,16 @@ else()
     include(CheckCXXSourceCompiles)
     set(CMAKE_REQUIRED_LIBRARIES PkgConfig::WFAC_UNICORN)
     set(CMAKE_REQUIRED_QUIET ON)
+    # The result is kept per library found, so that installing another
+    # one checks again.
+    string(SHA1 wfac_unicorn_id "${WFAC_UNICORN_LINK_LIBRARIES}${WFAC_UNICORN_CFLAGS}")
+    string(SUBSTRING "${wfac_unicorn_id}" 0 12 wfac_unicorn_id)
     check_cxx_source_compiles([[
 #include <unicorn/unicorn.h>
-int main() { return uc_arch_supported(UC_ARCH_ARM) ? 0 : 1; }]] WFAC_UNICORN_LINKS)
+int main() { return uc_arch_supported(UC_ARCH_ARM) ? 0 : 1; }]] WFAC_UNICORN_LINKS_${wfac_unicorn_id})
     unset(CMAKE_REQUIRED_LIBRARIES)
     unset(CMAKE_REQUIRED_QUIET)
-    if(NOT WFAC_UNICORN_LINKS)
+    if(NOT WFAC_UNICORN_LINKS_${wfac_unicorn_id})
       set(wfac_unicorn_why
           "Unicorn ${WFAC_UNICORN_VERSION} was found but does not link for this platform")
     endif()

@@ -34,6 +34,8 @@
 //   0xF000, the RISC-V ebreak sequence) are answered as by a host that has
 //   nothing: SYS_HEAPINFO gives a block of zeros, writes succeed, reads
 //   give end of file, the rest fail; SYS_EXIT ends the run.
+// - Machines: Cortex-M (little-endian), Arm A and R profiles (BE8 and BE32
+//   too), AArch64 (either byte order), RISC-V 32 and 64.
 // - The run ends at the stop address, at a fault, after the instruction
 //   budget or after the wall-clock bound. A function in skip returns at
 //   once when called, with 0 as its result.

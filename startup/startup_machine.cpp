@@ -153,15 +153,22 @@ bool startup_scratch_stack(const StartupMachine& machine, const StartupImage& im
 
 std::string startup_function_at(const StartupMachine& machine, const StartupImage& image,
                                 std::uint64_t address) {
+  // The function that holds it, the innermost where they nest; else the
+  // nearest function before it when that one has no size (assembly code
+  // often gives none) and no function lies between.
   const StartupSymbol* best = nullptr;
+  const StartupSymbol* before = nullptr;
   for (const StartupSymbol& symbol : image.symbols) {
     if (!symbol.function || symbol.name.empty()) continue;
     const std::uint64_t start = startup_code_address(machine, symbol.address);
-    if (address < start || address - start >= (symbol.size == 0 ? 1 : symbol.size)) continue;
-    // The innermost, where functions nest (a local label of size 0 at the
-    // address itself, or an alias).
+    if (start > address) continue;
+    if (before == nullptr || start > startup_code_address(machine, before->address) ||
+        (start == startup_code_address(machine, before->address) && symbol.size == 0))
+      before = &symbol;
+    if (address - start >= symbol.size) continue;
     if (best == nullptr || start > startup_code_address(machine, best->address)) best = &symbol;
   }
+  if (best == nullptr && before != nullptr && before->size == 0) best = before;
   return best == nullptr ? std::string() : "in " + best->name + " ";
 }
 

@@ -15,10 +15,18 @@ namespace {
 
 // Memory is mapped in pages of this size (a multiple of every target's).
 const std::uint64_t kPage = 4096;
+// Memory first touched is mapped up to this block around it.
+const std::uint64_t kBlock = 0x40000;
+// Regions mapped at most: Unicorn 2.0.1 aborts (an assertion) past about
+// 1000 on Arm.
+const unsigned kMaxRegions = 400;
 const std::uint64_t kScratchStackSize = 0x10000;
 // After the budget runs out, the run goes on for this many instructions to
 // see where it spins and what it reads there.
 const std::size_t kProbeInstructions = 100000;
+// The budget is run in slices of this many instructions, with the wall
+// clock read after each.
+const std::uint64_t kSlice = 10000000;
 // Start-up code that makes more semihosting calls than this before main
 // is taken as a loop.
 const unsigned kMaxSemihostingCalls = 10000;
@@ -44,11 +52,15 @@ struct Run {
   uc_engine* uc = nullptr;
   std::vector<unsigned char> fill;  // a page of the pattern
   std::unordered_set<std::uint64_t> mapped;
+  unsigned regions = 0;
   std::deque<Peripheral> peripherals;
   // Per peripheral address: whether its next read gives all ones.
   std::unordered_map<std::uint64_t, bool> ones;
   bool polled = false;
   std::uint64_t polled_address = 0;
+  bool read_outside = false;
+  std::uint64_t read_outside_address = 0;
+  std::uint64_t stack_low = 0, stack_high = 0;
   // Set by a hook that ends the run.
   bool stopped = false;
   StartupEnd end = StartupEnd::kFault;
@@ -155,11 +167,14 @@ std::uint32_t page_rights(const Run& run, std::uint64_t page) {
   return rights;
 }
 
-bool map_ram(Run& run, std::uint64_t page, std::uint32_t rights) {
-  if (!ok(run, uc_mem_map(run.uc, page, kPage, rights), "uc_mem_map") ||
-      !ok(run, uc_mem_write(run.uc, page, run.fill.data(), kPage), "uc_mem_write"))
+// Maps [start, start + size) as RAM that holds the pattern.
+bool map_ram(Run& run, std::uint64_t start, std::uint64_t size, std::uint32_t rights) {
+  if (run.fill.size() < size) run.fill.assign(static_cast<std::size_t>(size), run.options->pattern);
+  if (!ok(run, uc_mem_map(run.uc, start, static_cast<std::size_t>(size), rights), "uc_mem_map") ||
+      !ok(run, uc_mem_write(run.uc, start, run.fill.data(), static_cast<std::size_t>(size)),
+          "uc_mem_write"))
     return false;
-  run.mapped.insert(page);
+  for (std::uint64_t page = start; page - start < size; page += kPage) run.mapped.insert(page);
   return true;
 }
 
@@ -178,21 +193,42 @@ std::uint64_t peripheral_read(uc_engine*, std::uint64_t offset, unsigned size, v
 
 void peripheral_write(uc_engine*, std::uint64_t, unsigned, std::uint64_t, void*) {}
 
-// Maps the page of address as it first holds: RAM of the pattern, or a
+// What a page holds when first touched: RAM with the rights that the
+// segments it meets give it (or read and write where it meets none), or a
 // peripheral.
+const std::uint32_t kPeripheralPage = 0x100;
+std::uint32_t page_kind(const Run& run, std::uint64_t page) {
+  const std::uint32_t rights = page_rights(run, page);
+  if (rights != 0) return rights;
+  return startup_is_peripheral(run.machine, *run.image, page) ? kPeripheralPage
+                                                              : UC_PROT_READ | UC_PROT_WRITE;
+}
+
+// Maps the page of address as it first holds, with the unmapped pages of
+// the same kind around it in its aligned block, as one region: Unicorn
+// keeps few regions well (and aborts past about a thousand).
 bool map_page(Run& run, std::uint64_t address) {
   const std::uint64_t page = address & ~(kPage - 1);
   if (run.mapped.count(page) != 0) return true;
-  const std::uint32_t rights = page_rights(run, page);
-  if (rights != 0 || !startup_is_peripheral(run.machine, *run.image, address))
-    return map_ram(run, page, rights != 0 ? rights : UC_PROT_READ | UC_PROT_WRITE);
-  run.peripherals.push_back(Peripheral{&run, page});
+  const std::uint64_t block = address & ~(kBlock - 1);
+  const std::uint32_t kind = page_kind(run, page);
+  std::uint64_t start = page, end = page + kPage;
+  while (start > block && run.mapped.count(start - kPage) == 0 && page_kind(run, start - kPage) == kind)
+    start -= kPage;
+  while (end - block < kBlock && run.mapped.count(end) == 0 && page_kind(run, end) == kind)
+    end += kPage;
+  if (++run.regions > kMaxRegions) {
+    fault(run, "it touches memory in more places than the emulator can map");
+    return false;
+  }
+  if (kind != kPeripheralPage) return map_ram(run, start, end - start, kind);
+  run.peripherals.push_back(Peripheral{&run, start});
   if (!ok(run,
-          uc_mmio_map(run.uc, page, kPage, peripheral_read, &run.peripherals.back(),
-                      peripheral_write, nullptr),
+          uc_mmio_map(run.uc, start, static_cast<std::size_t>(end - start), peripheral_read,
+                      &run.peripherals.back(), peripheral_write, nullptr),
           "uc_mmio_map"))
     return false;
-  run.mapped.insert(page);
+  for (std::uint64_t p = start; p < end; p += kPage) run.mapped.insert(p);
   return true;
 }
 
@@ -375,6 +411,15 @@ void on_interrupt(uc_engine*, std::uint32_t number, void* user) {
              ", where the image holds no code");
     return;
   }
+  if (arm && number == 2) {
+    // A supervisor call leaves the pc after it.
+    std::uint64_t pc = 0;
+    if (read_pc(run, &pc)) {
+      const std::uint64_t call = startup_code_address(run.machine, pc) - ((pc & 1) != 0 ? 2 : 4);
+      stop(run, StartupEnd::kFault, "it stops " + at(run, call) + ": " + exception_name(run, 2));
+      return;
+    }
+  }
   const char* name = exception_name(run, number);
   char other[40];
   std::snprintf(other, sizeof other, "exception %u", number);
@@ -402,6 +447,18 @@ bool on_invalid(uc_engine*, void* user) {
                                        ? 2
                                        : 1));
   return false;
+}
+
+// While the run is probed for where it spins: a read of memory that no
+// segment holds, away from the stack, is what a loop may wait on too.
+void on_probe_read(uc_engine*, uc_mem_type, std::uint64_t address, int size, std::int64_t,
+                   void* user) {
+  Run& run = *static_cast<Run*>(user);
+  const std::uint64_t bytes = static_cast<std::uint64_t>(size > 0 ? size : 1);
+  if (address + bytes > run.stack_low && address < run.stack_high) return;
+  if (startup_in_segment(*run.image, address, bytes)) return;
+  run.read_outside = true;
+  run.read_outside_address = address;
 }
 
 // A function of --skip: returns at once, with 0.
@@ -470,7 +527,7 @@ bool open_engine(Run& run) {
   int model = -1;
   switch (run.machine.cpu) {
     case StartupCpu::kCortexM:
-      mode = UC_MODE_THUMB | UC_MODE_MCLASS | (image.big_endian ? UC_MODE_ARMBE8 : 0);
+      mode = UC_MODE_THUMB | UC_MODE_MCLASS;
       // Armv8-M (baseline, mainline, 8.1-M) as a Cortex-M33; earlier ones
       // as a Cortex-M7, whose instructions are a superset of theirs.
       model = image.arm_arch == 16 || image.arm_arch == 17 || image.arm_arch == 21
@@ -484,6 +541,8 @@ bool open_engine(Run& run) {
       if (image.big_endian)
         mode |= (image.flags & 0x00800000) != 0 ? UC_MODE_ARMBE8 : UC_MODE_BIG_ENDIAN;
       model = image.arm_profile == 'R' ? UC_CPU_ARM_CORTEX_R5F : UC_CPU_ARM_CORTEX_A15;
+      // Unicorn's BE32 engine takes no CPU model; its own has VFP.
+      if ((mode & UC_MODE_BIG_ENDIAN) != 0) model = -1;
       run.regs = Registers{UC_ARM_REG_PC, UC_ARM_REG_SP, UC_ARM_REG_LR, UC_ARM_REG_R0, UC_ARM_REG_R1};
       run.width = 32;
       break;
@@ -531,9 +590,7 @@ bool set_up(Run& run) {
   if (run.machine.cpu == StartupCpu::kCortexM && run.machine.have_vectors) {
     sp = run.machine.initial_sp;
   } else if (startup_scratch_stack(run.machine, image, &scratch)) {
-    for (std::uint64_t page = scratch; page < scratch + kScratchStackSize; page += kPage) {
-      if (!map_ram(run, page, UC_PROT_READ | UC_PROT_WRITE)) return false;
-    }
+    if (!map_ram(run, scratch, kScratchStackSize, UC_PROT_READ | UC_PROT_WRITE)) return false;
     sp = scratch + kScratchStackSize;
   }
   if (!write_reg(run, run.regs.sp, sp)) return false;
@@ -624,6 +681,9 @@ bool startup_can_emulate(const StartupImage& image, std::string* machine_name) {
   if (machine_name != nullptr) *machine_name = machine.name;
   switch (machine.cpu) {
     case StartupCpu::kCortexM:
+      // Unicorn 2.0.1's M-profile CPU reads and writes data little-endian
+      // whatever its mode.
+      return !image.big_endian && uc_arch_supported(UC_ARCH_ARM);
     case StartupCpu::kArm:
       return uc_arch_supported(UC_ARCH_ARM);
     case StartupCpu::kAArch64:
@@ -644,7 +704,6 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
   run.image = &image;
   run.options = &options;
   run.machine = startup_machine(image);
-  run.fill.assign(kPage, options.pattern);
   if (!startup_can_emulate(image, nullptr)) {
     result.where = "this wfac_check_image cannot run " + run.machine.name + " code";
     return result;
@@ -655,29 +714,28 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
   const std::uint64_t until = startup_code_address(run.machine, options.stop_address);
   bool arrived = false;
   if (open_engine(run) && set_up(run)) {
+    // In slices of the budget, with the clock read between them: Unicorn's
+    // own time limit runs a thread, which a busy machine schedules late.
+    std::uint64_t left = options.instruction_budget;
+    const auto bound = std::chrono::milliseconds(options.wall_clock_ms);
+    std::uint64_t now = pc;
     for (;;) {
-      const auto spent = std::chrono::duration_cast<std::chrono::microseconds>(
-          std::chrono::steady_clock::now() - started);
-      const std::uint64_t bound = std::uint64_t{options.wall_clock_ms} * 1000;
-      const std::uint64_t used = static_cast<std::uint64_t>(spent.count());
-      const bool timed_out = used >= bound;
-      if (!timed_out &&
-          !emulate(run, pc, until, bound - used, static_cast<std::size_t>(options.instruction_budget)))
+      if (left == 0 || std::chrono::steady_clock::now() - started >= bound) break;
+      const std::uint64_t slice = left < kSlice ? left : kSlice;
+      if (!emulate(run, now, until, 0, static_cast<std::size_t>(slice)) || run.stopped ||
+          !read_pc(run, &now))
         break;
-      if (run.stopped) break;
-      std::uint64_t now = 0;
-      if (!read_pc(run, &now)) break;
-      if (!timed_out && startup_code_address(run.machine, now) == until) {
+      if (startup_code_address(run.machine, now) == until) {
         arrived = true;
         break;
       }
-      if (!timed_out && run.resume) {
+      if (run.resume) {
         run.resume = false;
-        pc = run.resume_pc;
+        now = run.resume_pc;
         continue;
       }
       std::uint64_t wait_at = 0;
-      if (!timed_out && after_wait(run, now, &wait_at)) {
+      if (after_wait(run, now, &wait_at)) {
         run.stopped = true;
         run.end = StartupEnd::kWaits;
         run.where = "it waits for an interrupt " +
@@ -685,10 +743,23 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
                     startup_hex(wait_at);
         break;
       }
+      left -= slice;
+    }
+    while (!arrived && !run.stopped && run.failure.empty()) {
       // Out of budget or time: a little more shows where it spins and what
       // it polls there.
       run.polled = false;
-      if (!emulate(run, now, until, 1000000, kProbeInstructions) || run.stopped) break;
+      std::uint64_t sp = 0;
+      if (!read_reg(run, run.regs.sp, &sp)) break;
+      run.stack_low = sp > kScratchStackSize ? sp - kScratchStackSize : 0;
+      run.stack_high = sp + kScratchStackSize;
+      uc_hook reads;
+      if (!ok(run,
+              uc_hook_add(run.uc, &reads, UC_HOOK_MEM_READ, reinterpret_cast<void*>(&on_probe_read),
+                          &run, 1, 0),
+              "uc_hook_add") ||
+          !emulate(run, now, until, 0, kProbeInstructions) || run.stopped)
+        break;
       if (!read_pc(run, &now)) break;
       if (startup_code_address(run.machine, now) == until) {
         arrived = true;
@@ -697,7 +768,10 @@ StartupRun run_startup(const StartupImage& image, const StartupOptions& options,
       run.stopped = true;
       run.end = StartupEnd::kSpins;
       run.where = "it spins " + at(run, now);
-      if (run.polled) run.where += ", reading " + startup_hex(run.polled_address);
+      if (run.polled)
+        run.where += ", reading " + startup_hex(run.polled_address);
+      else if (run.read_outside)
+        run.where += ", reading " + startup_hex(run.read_outside_address);
       break;
     }
   }
