@@ -43,7 +43,8 @@ if(MODE STREQUAL "bad_calls")
       "HW_SIZE=65536;SIZE must be a power of 2 from 16 to 32768, not '65536'"
       "BAD=symbol;wfac_add_table(print_hw): the array 'w' is already defined by wfac_add_table(print_hw)"
       "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources"
-      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not ''")
+      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not ''"
+      "BAD_ARGS=PROGRAM|wfac_hw_gen|SIZE|16|NAME|w_o|OUT_VAR;wfac_add_table(print_ww): OUT_VAR must name the variable that takes the table's files")
     list(POP_FRONT case setting)
     run(${configure} -DHW_SIZE=64 -DBAD= -DBAD_ARGS= -D${setting})
     expect_failure("configure with ${setting}" "${case}")
@@ -293,6 +294,12 @@ if(MODE STREQUAL "subdirectory")
   if(installed)
     message(FATAL_ERROR "installing the project installed wfac's files: ${installed}")
   endif()
+endif()
+
+# OUT_VAR gives the table, its header and its wrapper.
+file(READ "${build}/ww_files.txt" files)
+if(NOT files STREQUAL "${build}/tables/w_ww.c;${build}/tables/w_ww.h;${build}/print_ww_wfac/w_ww.wfac.c")
+  message(FATAL_ERROR "OUT_VAR gave ${files}")
 endif()
 
 # The entries the programs must give: trunc(scale * sin, cos) of 0 and 2*pi/N;
