@@ -49,25 +49,48 @@ macro(_wfac_table_sizes var)
   set(${var} 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
 endmacro()
 
-# Section names that compilers, linkers or start-up code treat by their
-# start, as linker scripts match them (*(.bss*) takes .bss_x too): globs
-# whose trailing * stands for any text. Each row: what they are taken for |
-# what to choose instead | the globs.
+# Section names that compilers, linkers or start-up code treat specially,
+# as the globs by which linker scripts take input sections (a trailing *
+# stands for any text, else the name is exact): those of GNU ld's default
+# scripts (ld --verbose of arm-none-eabi, riscv64-unknown-elf and x86-64
+# Linux), and the start-up conventions of vendors' scripts, which take
+# *(.bss*), *(.noinit*) and *(.init_array*). Each row: what toolchains take
+# the names for | what to choose instead | the globs. wfac(7) lists them
+# from here.
 macro(_wfac_special_sections var)
   set(${var}
+    # GNU as, for a const table: "Warning: ignoring changed section
+    # attributes for .data" (arm-none-eabi-gcc 12; gcc and
+    # riscv64-unknown-elf-gcc alike, and for .text), an error under
+    # -Wa,--fatal-warnings.
+    [[the compiler's own section for data, whose attributes the assembler keeps
+      ("ignoring changed section attributes for .data", an error under -Wa,--fatal-warnings)
+      | .data.<name> instead, such as .data.wfac
+      | .data]]
+    [[the compiler's own section for code, whose attributes the assembler keeps
+      ("ignoring changed section attributes for .text", an error under -Wa,--fatal-warnings)
+      | .text.<name> or .rodata.<name> instead, such as .rodata.wfac
+      | .text]]
     [[notes for tools, which are merged, stripped or left out of the image
       | another SECTION, such as .wfac_tables
-      | .comment* .note* .debug* .zdebug* .stab* .symtab* .strtab* .shstrtab* .llvm*]]
+      | .comment* .note* .debug* .zdebug* .line .stab* .symtab .strtab .shstrtab
+        .gnu_debuglink .llvm*]]
     [[code or constructors that start-up and exit code run
       | another SECTION, such as .wfac_tables
-      | .init* .fini* .preinit_array* .ctors* .dtors* .jcr* .tm_clone_table*]]
-    [[data without bytes in the image, cleared at start-up, or of each thread
+      | .init .init_array* .fini .fini_array* .preinit_array* .ctors* .dtors* .jcr
+        .tm_clone_table]]
+    [[data without bytes in the image, cleared or left as it is at start-up, or of each thread
+      | another SECTION, such as .data.<name> for a table that start-up code copies to RAM,
+        or .wfac_tables
+      | .bss* .sbss* .lbss* .tbss* .tdata* .noinit* .persistent* .dynbss .dynsbss .dynlbss
+        COMMON .scommon .tcommon LARGE_COMMON]]
+    [[the linker's, the loader's or the unwinder's own data
       | another SECTION, such as .wfac_tables
-      | .bss* .sbss* .tbss* .tdata* .noinit*]]
-    [[the linker's, the loader's or the unwinder's own data, or the stack or heap
+      | .got* .igot* .plt* .iplt .dynamic .dynsym .dynstr .interp .hash .gnu.* .rel.* .rela.*
+        .relr.dyn .eh_frame* .gcc_except_table* .exception_ranges* .sframe* .ARM.* .gnu_extab*]]
+    [[the stack or the heap, which the program overwrites
       | another SECTION, such as .wfac_tables
-      | .got* .plt* .dynamic* .dynsym* .dynstr* .interp* .hash* .gnu.* .rel.* .rela.*
-        .eh_frame* .gcc_except_table* .ARM.* .stack* .heap*]])
+      | .stack .stack.* .heap .heap.*]])
 endmacro()
 
 # Sets what_var, instead_var and globs_var to the three fields of row, a row
@@ -219,16 +242,16 @@ function(_wfac_check_section given value error_var use_var)
   set(error "")
   # The name stands as given in the assembler's .section directive: any
   # other character may start a comment there (# on x86, @ on Arm), end the
-  # name or be changed by the compiler.
-  if(given AND NOT value MATCHES "^[A-Za-z_.][A-Za-z0-9_.]*$")
-    string(CONCAT error "SECTION must be a linker section name of letters, digits, '_' and "
-                 "'.', not starting with a digit, such as .wfac_tables, not '${value}'")
+  # name or be changed by the compiler. '$' is in the RAM banks of NXP's
+  # scripts (*(.data.$RAM2*)).
+  if(given AND NOT value MATCHES "^[A-Za-z_.$][A-Za-z0-9_.$]*$")
+    string(CONCAT error "SECTION must be a linker section name of letters, digits, '_', '.' "
+                 "and '$', not starting with a digit, such as .wfac_tables, not '${value}'")
   elseif(given)
     _wfac_special_section("${value}" glob what instead)
     if(glob)
-      string(REGEX REPLACE "\\*$" "" start "${glob}")
-      string(CONCAT error "SECTION '${value}' begins with ${start}, which compilers, linkers "
-                   "or start-up code take for ${what}; choose ${instead}")
+      string(CONCAT error "SECTION '${value}' matches ${glob}, which compilers, linkers or "
+                   "start-up code take for ${what}; choose ${instead}")
     endif()
   endif()
   set(${error_var} "${error}" PARENT_SCOPE)

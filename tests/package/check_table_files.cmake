@@ -15,8 +15,8 @@ file(REMOVE_RECURSE "${WORK}")
 set(tables "${WORK}/tables")
 set(wrappers "${WORK}/wrappers")
 # program size name stem, then more arguments: one table keeps the default
-# name w, one has a wider alignment and a section of its own.
-foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.wfac_tables"
+# name w, one has a wider alignment and a section of its own, with a '$'.
+foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.data.$RAM2"
         "wfac_hw_gen;32;w;wfac_hw_gen_32;-DALIGN=8" "wfac_ww_gen;16;w_ww16;w_ww16;-DALIGN=8")
   list(POP_FRONT table program size name stem)
   run("${CMAKE_COMMAND}" "-DPROGRAM=${PROGRAM_DIR}/${program}${EXE}" -DSIZE=${size} -DSCALE=
@@ -32,10 +32,10 @@ endforeach()
 # the file | a line it holds (!: a line it must not hold).
 file(REAL_PATH "${tables}" real_tables)
 foreach(case
-    "tables/w_hh64.h|extern const short w_hh64[2 * 60] __attribute__((aligned(32), section(\".wfac_tables\")));"
+    "tables/w_hh64.h|extern const short w_hh64[2 * 60] __attribute__((aligned(32), section(\".data.$RAM2\")));"
     "tables/w_hh64.h|#define W_HH64_OFFSET_64 0"
     "tables/w_hh64.h|#define W_HH64_OFFSET_16 96"
-    "tables/w_hh64.h|#error \"w_hh64.c holds the table of wfac_hh_gen 64, NAME w_hh64, ALIGN 32, SECTION .wfac_tables, which another build that shares it wrote\""
+    "tables/w_hh64.h|#error \"w_hh64.c holds the table of wfac_hh_gen 64, NAME w_hh64, ALIGN 32, SECTION .data.$RAM2, which another build that shares it wrote\""
     "wrappers/w_hh64.wfac.c|#define w w_hh64"
     "wrappers/w_hh64.wfac.c|#include \"${real_tables}/w_hh64.c\""
     "tables/wfac_hw_gen_32.h|extern const short w[2 * 30] __attribute__((aligned(8)));"
