@@ -2,9 +2,8 @@
 #                SIZE <N> [<KEYWORD> <value>]... [OUT_VAR <var>])
 #
 # The keywords are the arguments of a table, _wfac_table_arguments() in
-# WfacTableArgs.cmake (SCALE, NAME, OUTPUT, ALIGN, SECTION; wfac(7) says
-# what each takes), and OUT_VAR, which sets <var> to the table, its header
-# and its wrapper.
+# WfacTableArgs.cmake (wfac(7) says what each takes), and OUT_VAR, which
+# sets <var> to the table, its header and its wrapper.
 #
 # Adds a build step that writes the program's table for [-s <scale>] <N> to
 # <file>, byte for byte what the program writes, and compiles it into
