@@ -8,6 +8,16 @@
 cmake_policy(PUSH)
 cmake_policy(VERSION 3.22...4.3)
 
+# The programs that write tables, in the order messages name them.
+macro(_wfac_table_programs var)
+  set(${var} wfac_hw_gen wfac_ww_gen wfac_hh_gen)
+endmacro()
+
+# The sizes the programs take.
+macro(_wfac_table_sizes var)
+  set(${var} 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
+endmacro()
+
 # The arguments of a table: the keywords of wfac_add_table() and the -D
 # definitions of the writer alike, in the order they are checked (a message
 # names the first bad one). Each row: the keyword, the function that checks
@@ -37,16 +47,6 @@ endmacro()
 macro(_wfac_table_keywords var)
   _wfac_table_arguments(${var})
   list(TRANSFORM ${var} REPLACE " .*" "")
-endmacro()
-
-# The programs that write tables, in the order messages name them.
-macro(_wfac_table_programs var)
-  set(${var} wfac_hw_gen wfac_ww_gen wfac_hh_gen)
-endmacro()
-
-# The sizes the programs take.
-macro(_wfac_table_sizes var)
-  set(${var} 16 32 64 128 256 512 1024 2048 4096 8192 16384 32768)
 endmacro()
 
 # Section names that compilers, linkers or start-up code treat specially,

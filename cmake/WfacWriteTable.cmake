@@ -418,9 +418,10 @@ string(MAKE_C_IDENTIFIER "WFAC_${stem}" prefix)
 string(TOUPPER "${prefix}" prefix)
 string(REPLACE "\\" "\\\\" shown_file "${table_file}")
 attributes_text(attributes value)
-header_text(text VERSION "${WFAC_VERSION}" FILE "${table_file}" COMMAND "${command}" PREFIX "${prefix}"
-  ID "${arguments_id}" SHOWN "${shown_file}" ARGUMENTS "${arguments}" ELEMENT "${element}"
-  NAME "${value_NAME}" PAIRS "${pairs}" SIZE "${SIZE}" ATTRIBUTES "${attributes}")
+header_text(text VERSION "${WFAC_VERSION}" FILE "${table_file}" COMMAND "${command}"
+  PREFIX "${prefix}" ID "${arguments_id}" SHOWN "${shown_file}" ARGUMENTS "${arguments}"
+  ELEMENT "${element}" NAME "${value_NAME}" PAIRS "${pairs}" SIZE "${SIZE}"
+  ATTRIBUTES "${attributes}")
 write_checked("${partial_header}" "${text}" "${output}" "${partial_table}")
 wrapper_text(text FILES "${files}" PREFIX "${prefix}" ID "${arguments_id}"
   SHOWN "${shown_file}" ARGUMENTS "${arguments}" NAME "${value_NAME}")
