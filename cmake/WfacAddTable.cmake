@@ -1,6 +1,9 @@
 # wfac_add_table(<target> PROGRAM <wfac_hw_gen|wfac_ww_gen|wfac_hh_gen>
-#                SIZE <N> [SCALE <scale>] [NAME <symbol>] [OUTPUT <file>]
-#                [ALIGN <bytes>] [SECTION <name>])
+#                SIZE <N> [<KEYWORD> <value>]... [OUT_VAR <var>])
+#
+# The keywords are the arguments of a table, _wfac_table_arguments() in
+# WfacTableArgs.cmake (wfac(7) says what each takes), and OUT_VAR, which
+# sets <var> to the table, its header and its wrapper.
 #
 # Adds a build step that writes the program's table for [-s <scale>] <N> to
 # <file>, byte for byte what the program writes, and compiles it into
@@ -36,6 +39,11 @@ cmake_policy(PUSH)
 cmake_policy(VERSION 3.22...4.3)
 include("${CMAKE_CURRENT_LIST_DIR}/WfacTableArgs.cmake")
 include("${CMAKE_CURRENT_LIST_DIR}/WfacCheckImage.cmake")
+
+# The keywords of wfac_add_table() beside the arguments of a table.
+macro(_wfac_add_table_keywords var)
+  set(${var} OUT_VAR)
+endmacro()
 
 # Stops configure when CMake would take <file> for a source of a target in
 # the folders <dirs>: a relative source is looked for in its folder's source
@@ -138,15 +146,15 @@ function(_wfac_table_step call target program_name name lang step_args output he
 
   set(program "$<TARGET_FILE:wfac::${program_name}>")
   set(step "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacWriteTable.cmake")
+  # The writer, what it includes and its templates.
+  file(GLOB templates "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTable*.in")
   add_custom_command(
     OUTPUT "${output}" "${header}" "${wrapper}"
     COMMAND "${CMAKE_COMMAND}" "-DPROGRAM=${program}" ${step_args} -P "${step}"
     DEPENDS wfac::${program_name} "${program}" "${stamp}" "${step}"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableArgs.cmake"
             "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacLibraryNames.cmake"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableHeader.h.in"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacTableWrapper.c.in"
-            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake"
+            "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/WfacVersion.cmake" ${templates}
     COMMENT "Generating ${output}"
     VERBATIM)
   # The step belongs to this folder, the target may be in another: a target
@@ -169,17 +177,19 @@ function(_wfac_table_step call target program_name name lang step_args output he
   # A C wrapper quiets the table's pragma itself; g++ before 13 does not
   # take that from a C++ one, which gets the option instead.
   if(lang STREQUAL "CXX")
+    set(gnu_like "$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>")
+    set(msvc "$<COMPILE_LANG_AND_ID:CXX,MSVC>")
+    set(quiet_unknown_pragmas "$<${gnu_like}:-Wno-unknown-pragmas>" "$<${msvc}:/wd4068>")
     set_source_files_properties("${wrapper}" TARGET_DIRECTORY "${target}" PROPERTIES
-      COMPILE_OPTIONS "$<$<COMPILE_LANG_AND_ID:CXX,GNU,Clang,AppleClang>:-Wno-unknown-pragmas>;$<$<COMPILE_LANG_AND_ID:CXX,MSVC>:/wd4068>")
+      COMPILE_OPTIONS "${quiet_unknown_pragmas}")
   endif()
   target_include_directories("${target}" PUBLIC "$<BUILD_INTERFACE:${dir}>")
 endfunction()
 
-function(wfac_add_table target)
-  set(call "wfac_add_table(${target})")
-  _wfac_table_keywords(keywords)
-  # cmake_parse_arguments keeps the last of a keyword given twice; a second
-  # SIZE is far more likely a mistake than a change of mind.
+# Stops configure when one of keywords is given more than once in the
+# arguments that follow: cmake_parse_arguments() keeps the last, and a
+# second SIZE is far more likely a mistake than a change of mind.
+function(_wfac_check_given_once call keywords)
   foreach(keyword IN LISTS keywords)
     set(times 0)
     foreach(arg IN LISTS ARGN)
@@ -191,35 +201,51 @@ function(wfac_add_table target)
       message(FATAL_ERROR "${call}: ${keyword} is given ${times} times; give it once")
     endif()
   endforeach()
-  cmake_parse_arguments(PARSE_ARGV 1 table "" "${keywords}" "")
+endfunction()
+
+# Sets lang_var and extension_var to the language that compiles the
+# wrapper and its file's extension: C where the project has it; a
+# C++-only project compiles the table as C++.
+function(_wfac_table_language call lang_var extension_var)
+  get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
+  if("C" IN_LIST languages)
+    set(${lang_var} C PARENT_SCOPE)
+    set(${extension_var} c PARENT_SCOPE)
+  elseif("CXX" IN_LIST languages)
+    set(${lang_var} CXX PARENT_SCOPE)
+    set(${extension_var} cpp PARENT_SCOPE)
+  else()
+    message(FATAL_ERROR "${call}: the project enables neither C nor C++, so the table cannot "
+                        "be compiled; add C or CXX to its project() languages")
+  endif()
+endfunction()
+
+function(wfac_add_table target)
+  set(call "wfac_add_table(${target})")
+  _wfac_table_keywords(keywords)
+  _wfac_add_table_keywords(call_keywords)
+  _wfac_check_given_once("${call}" "${keywords};${call_keywords}" ${ARGN})
+  cmake_parse_arguments(PARSE_ARGV 1 table "" "${keywords};${call_keywords}" "")
   if(table_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "${call}: unexpected arguments: ${table_UNPARSED_ARGUMENTS}")
   endif()
+  if("OUT_VAR" IN_LIST ARGN AND "${table_OUT_VAR}" STREQUAL "")
+    message(FATAL_ERROR "${call}: OUT_VAR must name the variable that takes the table's files")
+  endif()
   # ALIGN and SECTION given with an empty value, or none, are given: the
-  # checks below refuse them (cmake_parse_arguments leaves them undefined).
+  # checks refuse them (cmake_parse_arguments may leave them undefined).
   foreach(keyword ALIGN SECTION)
     if(NOT DEFINED table_${keyword} AND keyword IN_LIST ARGN)
       set(table_${keyword} "")
     endif()
   endforeach()
-  _wfac_table_forget_empty()
+  _wfac_table_forget_empty(table)
   _wfac_require_target("${call}" "${target}"
     "EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY"
     "so nothing is compiled into it; name a target of this project"
     "which compiles no sources; name an executable or a static, shared or object library")
   get_target_property(type "${target}" TYPE)
-  # C where the project has it; a C++-only project compiles the table as C++.
-  get_property(languages GLOBAL PROPERTY ENABLED_LANGUAGES)
-  if("C" IN_LIST languages)
-    set(lang C)
-    set(extension c)
-  elseif("CXX" IN_LIST languages)
-    set(lang CXX)
-    set(extension cpp)
-  else()
-    message(FATAL_ERROR "${call}: the project enables neither C nor C++, so the table cannot "
-                        "be compiled; add C or CXX to its project() languages")
-  endif()
+  _wfac_table_language("${call}" lang extension)
 
   get_target_property(target_binary_dir "${target}" BINARY_DIR)
   get_target_property(target_source_dir "${target}" SOURCE_DIR)
@@ -228,16 +254,15 @@ function(wfac_add_table target)
   if(DEFINED table_NAME)
     set(name "${table_NAME}")
   endif()
-  set(table_BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
-  set(table_DEFAULT_DIR "${files_dir}")
-  set(table_WRAPPER "${files_dir}/${name}.wfac.${extension}")
-  _wfac_check_table_args()
-  if(table_error)
-    message(FATAL_ERROR "${call}: ${table_error}")
+  _wfac_table_check(ARGUMENTS table BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}"
+    DEFAULT_DIR "${files_dir}" WRAPPER "${files_dir}/${name}.wfac.${extension}"
+    OUT_ERROR error OUT_FILES files)
+  if(error)
+    message(FATAL_ERROR "${call}: ${error}")
   endif()
-  set(output "${table_output}")
-  set(header "${table_header}")
-  set(wrapper "${table_wrapper}")
+  list(GET files 0 output)
+  list(GET files 1 header)
+  list(GET files 2 wrapper)
 
   set(dirs "${CMAKE_CURRENT_SOURCE_DIR}" "${target_source_dir}")
   _wfac_check_not_a_source("${call}" OUTPUT "${output}" "${dirs}")
@@ -248,11 +273,13 @@ function(wfac_add_table target)
                        "${header}" "${wrapper}")
   # The step gets the arguments as given, with the files worked out here.
   set(table_OUTPUT "${output}")
-  set(table_WRAPPER "${wrapper}")
-  _wfac_table_definitions(step_args)
-  list(APPEND step_args "-DCALL=${here}")
+  _wfac_table_definitions(step_args table)
+  list(APPEND step_args "-DWRAPPER=${wrapper}" "-DCALL=${here}")
   _wfac_table_step("${call}" "${target}" "${table_PROGRAM}" "${name}" "${lang}" "${step_args}"
                    "${output}" "${header}" "${wrapper}")
+  if(DEFINED table_OUT_VAR)
+    set(${table_OUT_VAR} "${files}" PARENT_SCOPE)
+  endif()
 endfunction()
 
 cmake_policy(POP)

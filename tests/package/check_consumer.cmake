@@ -43,7 +43,8 @@ if(MODE STREQUAL "bad_calls")
       "HW_SIZE=65536;SIZE must be a power of 2 from 16 to 32768, not '65536'"
       "BAD=symbol;wfac_add_table(print_hw): the array 'w' is already defined by wfac_add_table(print_hw)"
       "BAD=interface;wfac_add_table(headers): 'headers' is a target of type INTERFACE_LIBRARY, which compiles no sources"
-      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not ''")
+      "BAD=section;wfac_add_table(print_ww): SECTION must be a linker section name of letters, digits, '_', '.' and '$', not starting with a digit, such as .wfac_tables, not ''"
+      "BAD_ARGS=PROGRAM|wfac_hw_gen|SIZE|16|NAME|w_o|OUT_VAR;wfac_add_table(print_ww): OUT_VAR must name the variable that takes the table's files")
     list(POP_FRONT case setting)
     run(${configure} -DHW_SIZE=64 -DBAD= -DBAD_ARGS= -D${setting})
     expect_failure("configure with ${setting}" "${case}")
@@ -56,7 +57,8 @@ if(MODE STREQUAL "bad_calls")
   set(by_hand "${WORK}/by_hand")
   set(name_it "which cannot name the array<semicolon> choose another NAME")
   set(align_it "ALIGN must be a power of 2 from 8 to 268435456 (bytes, the most GCC takes for an object on ELF), such as 8, 16 or 32, not")
-  set(section_it "SECTION must be a linker section name of letters, digits, '_' and '.', not starting with a digit, such as .wfac_tables, not")
+  set(section_it "SECTION must be a linker section name of letters, digits, '_', '.' and '$', not starting with a digit, such as .wfac_tables, not")
+  set(taken "which compilers, linkers or start-up code take for")
   set(path_it "OUTPUT must be a path without double quotes, semicolons, '#', '??', '$<' or line breaks, not")
   set(scale_it "SCALE must be a decimal number of at least 1 (digits, an optional fraction and an optional exponent, such as 16384, 1000.5 or 1e6), not")
   foreach(case
@@ -74,6 +76,8 @@ if(MODE STREQUAL "bad_calls")
       "SECTION|tab@x|${section_it} 'tab@x'"
       "SECTION|it's|${section_it} 'it's'"
       "SECTION|.data,x|${section_it} '.data,x'"
+      "SECTION|9x|${section_it} '9x'"
+      "SECTION|.x$<CONFIG>|${section_it} '.x$<CONFIG>'"
       "SCALE|1,5|${scale_it} '1,5'"
       "SCALE|1 000|${scale_it} '1 000'"
       "SCALE|500abc|${scale_it} '500abc'"
@@ -91,11 +95,22 @@ if(MODE STREQUAL "bad_calls")
       "NAME|qsort|NAME 'qsort' is a function or object of the C library (ISO C or POSIX), which the table would replace at link time<semicolon> choose another NAME"
       "NAME|sin|NAME 'sin' is a function or object of the C library"
       "NAME|environ|NAME 'environ' is a function or object of the C library"
-      "SECTION|.comment|SECTION '.comment' begins with .comment, which compilers, linkers or start-up code take for notes for tools"
-      "SECTION|.init_array|SECTION '.init_array' begins with .init, which compilers, linkers or start-up code take for code or constructors"
-      "SECTION|.bss_wfac|SECTION '.bss_wfac' begins with .bss, which compilers, linkers or start-up code take for data without bytes in the image"
-      "SECTION|.noinit|SECTION '.noinit' begins with .noinit,"
-      "SECTION|.ARM.exidx|SECTION '.ARM.exidx' begins with .ARM., which compilers, linkers or start-up code take for the linker's")
+      "SECTION|.comment|SECTION '.comment' matches .comment*, ${taken} notes for tools"
+      "SECTION|.comment.x|SECTION '.comment.x' matches .comment*, ${taken} notes for tools, which are merged, stripped or left out of the image<semicolon> choose another SECTION, such as .wfac_tables"
+      "SECTION|.init|SECTION '.init' matches .init, ${taken} code or constructors"
+      "SECTION|.init_array|SECTION '.init_array' matches .init_array*, ${taken} code or constructors"
+      "SECTION|.init_array.x|SECTION '.init_array.x' matches .init_array*,"
+      "SECTION|.bss_wfac|SECTION '.bss_wfac' matches .bss*, ${taken} data without bytes in the image"
+      "SECTION|.bss_x|SECTION '.bss_x' matches .bss*, ${taken} data without bytes in the image, cleared or left as it is at start-up, or of each thread<semicolon> choose another SECTION, such as .data.<name> for a table that start-up code copies to RAM, or .wfac_tables"
+      "SECTION|.noinit|SECTION '.noinit' matches .noinit*,"
+      "SECTION|.noinit_x|SECTION '.noinit_x' matches .noinit*,"
+      "SECTION|.persistent|SECTION '.persistent' matches .persistent*,"
+      "SECTION|COMMON|SECTION 'COMMON' matches COMMON, ${taken} data without bytes"
+      "SECTION|.ARM.exidx|SECTION '.ARM.exidx' matches .ARM.*, ${taken} the linker's"
+      "SECTION|.stack|SECTION '.stack' matches .stack, ${taken} the stack or the heap"
+      "SECTION|.heap.x|SECTION '.heap.x' matches .heap.*,"
+      "SECTION|.data|SECTION '.data' matches .data, ${taken} the compiler's own section for data, whose attributes the assembler keeps (\"ignoring changed section attributes for .data\", an error under -Wa,--fatal-warnings)<semicolon> choose .data.<name> instead, such as .data.wfac"
+      "SECTION|.text|SECTION '.text' matches .text, ${taken} the compiler's own section for code")
     string(REPLACE "|" ";" case "${case}")
     list(POP_BACK case message)
     string(REPLACE "<semicolon>" ";" message "${message}")
@@ -135,13 +150,25 @@ if(MODE STREQUAL "bad_calls")
     message(FATAL_ERROR "a configure changed the user's util.h")
   endif()
 
-  # Section names that users pick for memories of their own pass.
+  # Section names that users pick for memories of their own, and those of
+  # SDKs that no pattern takes (NXP's RAM banks, the RP2040's), pass
+  # through both routes; one with a '$' is built.
   foreach(section .ccmram .ExtFlashSection .rodata.wfac .dtcm_data .sram2 .text.wfac
-          .progmem.data .qspi)
+          .progmem.data .qspi .wfac_tables .data.wfac .initialized_data .heap_tables
+          .stack_tables .scratch_x.w .time_critical.w $x .data.$RAM2)
     run("${CMAKE_COMMAND}" -DPROGRAM=wfac_hw_gen -DSIZE=16 -DSECTION=${section}
         -DOUTPUT=sections/t.c -P "${write_table}" WORKING_DIRECTORY "${by_hand}")
     expect_ok("the build step with SECTION ${section}")
+    run(${configure} -DHW_SIZE=64 -DBAD= "-DBAD_ARGS=PROGRAM|wfac_hw_gen|SIZE|16|NAME|w_sec|SECTION|${section}")
+    expect_ok("configure with SECTION ${section}")
   endforeach()
+  run(${build_it})
+  expect_ok("the build with SECTION .data.$RAM2")
+  file(READ "${build}/print_ww_wfac/w_sec.h" header)
+  string(FIND "${header}" "\nextern const short w_sec[2 * 12] __attribute__((aligned(8), section(\".data.$RAM2\")));\n" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the build with SECTION .data.$RAM2 wrote the header:\n${header}")
+  endif()
 
   # Nothing is created or changed outside the table's and the wrapper's
   # folders: not at the name an earlier writer locked in the temporary
@@ -293,6 +320,12 @@ if(MODE STREQUAL "subdirectory")
   if(installed)
     message(FATAL_ERROR "installing the project installed wfac's files: ${installed}")
   endif()
+endif()
+
+# OUT_VAR gives the table, its header and its wrapper.
+file(READ "${build}/ww_files.txt" files)
+if(NOT files STREQUAL "${build}/tables/w_ww.c;${build}/tables/w_ww.h;${build}/print_ww_wfac/w_ww.wfac.c")
+  message(FATAL_ERROR "OUT_VAR gave ${files}")
 endif()
 
 # The entries the programs must give: trunc(scale * sin, cos) of 0 and 2*pi/N;

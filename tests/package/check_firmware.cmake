@@ -202,3 +202,14 @@ endforeach()
 if(NOT sizes STREQUAL "256;64;16")
   message(FATAL_ERROR "w_hw256.h gives offsets for ${sizes}, not 256, 64 and 16")
 endif()
+
+# A table in the second RAM bank of NXP's scripts: a '$' in SECTION, through
+# the build step's quoting, under -Wa,--fatal-warnings.
+if(MODE STREQUAL "installed")
+  run(${configure} -DLINKER_SCRIPT=ram2.ld "-DTABLE_SECTION=.data.$RAM2")
+  expect_ok("configure with SECTION .data.$RAM2")
+  run(${build_it})
+  expect_ok("the build with SECTION .data.$RAM2")
+  read_image("${elf}")
+  check_image_table(w_hw256 16 32 .data_RAM2 "${PROGRAM_DIR}/wfac_hw_gen${EXE}" 256)
+endif()

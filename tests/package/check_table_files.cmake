@@ -15,8 +15,8 @@ file(REMOVE_RECURSE "${WORK}")
 set(tables "${WORK}/tables")
 set(wrappers "${WORK}/wrappers")
 # program size name stem, then more arguments: one table keeps the default
-# name w, one has a wider alignment and a section of its own.
-foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.wfac_tables"
+# name w, one has a wider alignment and a section of its own, with a '$'.
+foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.data.$RAM2"
         "wfac_hw_gen;32;w;wfac_hw_gen_32;-DALIGN=8" "wfac_ww_gen;16;w_ww16;w_ww16;-DALIGN=8")
   list(POP_FRONT table program size name stem)
   run("${CMAKE_COMMAND}" "-DPROGRAM=${PROGRAM_DIR}/${program}${EXE}" -DSIZE=${size} -DSCALE=
@@ -24,6 +24,46 @@ foreach(table "wfac_hh_gen;64;w_hh64;w_hh64;-DALIGN=32;-DSECTION=.wfac_tables"
       ${table} -DCALL=test -P "${WFAC_SOURCE}/cmake/WfacWriteTable.cmake")
   expect_ok("the build step for ${program}")
 endforeach()
+# What the header and the wrapper say, worked out by hand: 2 * K entries
+# (6 for each butterfly of each stage: N/4 + N/16 + ... of them), the
+# offsets 2N - 2M, the attributes, the arguments that the guard of a shared
+# OUTPUT names, the int check of the 32-bit table, the rename of an array
+# not named w and the real path of a table in another folder. Each case:
+# the file | a line it holds (!: a line it must not hold).
+file(REAL_PATH "${tables}" real_tables)
+foreach(case
+    "tables/w_hh64.h|extern const short w_hh64[2 * 60] __attribute__((aligned(32), section(\".data.$RAM2\")));"
+    "tables/w_hh64.h|#define W_HH64_OFFSET_64 0"
+    "tables/w_hh64.h|#define W_HH64_OFFSET_16 96"
+    "tables/w_hh64.h|#error \"w_hh64.c holds the table of wfac_hh_gen 64, NAME w_hh64, ALIGN 32, SECTION .data.$RAM2, which another build that shares it wrote\""
+    "wrappers/w_hh64.wfac.c|#define w w_hh64"
+    "wrappers/w_hh64.wfac.c|#include \"${real_tables}/w_hh64.c\""
+    "tables/wfac_hw_gen_32.h|extern const short w[2 * 30] __attribute__((aligned(8)));"
+    "tables/wfac_hw_gen_32.h|#define W_OFFSET_32 0"
+    "wrappers/w.wfac.c|!#define w w"
+    "tables/w_ww16.h|extern const int w_ww16[2 * 12] __attribute__((aligned(8)));"
+    "tables/w_ww16.h|#error \"w_ww16 holds 32-bit entries as int, but this target's int is narrower than 32 bits\""
+    "wrappers/w_ww16.wfac.c|#error \"this build wants w_ww16.c to hold the table of wfac_ww_gen 16, NAME w_ww16, ALIGN 8; give each build that writes it an OUTPUT of its own\"")
+  string(FIND "${case}" "|" bar)
+  string(SUBSTRING "${case}" 0 ${bar} file)
+  math(EXPR bar "${bar} + 1")
+  string(SUBSTRING "${case}" ${bar} -1 line)
+  set(want TRUE)
+  if(line MATCHES "^!(.*)")
+    set(want FALSE)
+    set(line "${CMAKE_MATCH_1}")
+  endif()
+  file(READ "${WORK}/${file}" text)
+  string(FIND "\n${text}" "\n${line}\n" at)
+  set(held TRUE)
+  if(at EQUAL -1)
+    set(held FALSE)
+  endif()
+  if(NOT held STREQUAL want)
+    message(FATAL_ERROR "${file}: holding \"${line}\" is ${held}, should be ${want}:\n${text}")
+  endif()
+endforeach()
+
 file(WRITE "${WORK}/use_16.c" "#include \"w_hh64.h\"
 #include \"wfac_hw_gen_32.h\"
 int use_16(void);
