@@ -386,7 +386,7 @@ endif()
 # was set up for this writer's.
 if(DEFINED VERSION AND NOT VERSION STREQUAL WFAC_VERSION)
   fail("VERSION is '${VERSION}', the wfac that the build was set up with, but this writer "
-       "is wfac ${WFAC_VERSION}; set the build up again (meson setup --reconfigure)")
+       "is wfac ${WFAC_VERSION}; set the build up again (with Meson: meson configure --clearcache)")
 endif()
 list(GET files 0 output)
 list(GET files 2 wrapper)
