@@ -238,8 +238,12 @@ int parse_flash_file(const std::string& bytes, const std::string& name, bool hav
                flash_address(address) + " run past the end of the 64-bit address space";
       return 2;
     }
-    add_piece(&pieces, address, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-              0, 0);
+    // One block, added at once: a raw binary can be large (the gap from
+    // flash to RAM makes one of hundreds of megabytes).
+    std::uint64_t conflict = 0;
+    view_add(&file->view, address, reinterpret_cast<const unsigned char*>(bytes.data()),
+             bytes.size(), Overlap::kMustAgree, &conflict);
+    return 0;
   } else if (looks_like_uf2(bytes)) {
     file->format = FlashFormat::kUf2;
     pieces.unit = "block";
