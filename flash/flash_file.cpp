@@ -72,9 +72,8 @@ int build_view(const FlashPieces& in, const std::string& name, MemoryView* view,
     if (first->group != second->group) {
       *error = name + ": " + in.unit + " " + std::to_string(second->where) + " (" +
                family(second->group) + ") puts " + flash_value(second_byte, 1) + " at " +
-               flash_address(conflict) + ", where " + in.unit + " " +
-               std::to_string(first->where) + " (" + family(first->group) + ") puts " +
-               flash_value(first_byte, 1) +
+               flash_address(conflict) + ", where " + in.unit + " " + std::to_string(first->where) +
+               " (" + family(first->group) + ") puts " + flash_value(first_byte, 1) +
                ": a file for several boards, which cannot be checked as one image";
     } else {
       *error = name + ": " + in.unit + " " + std::to_string(second->where) + ": " +
@@ -90,10 +89,14 @@ int build_view(const FlashPieces& in, const std::string& name, MemoryView* view,
 
 const char* flash_format_name(FlashFormat format) {
   switch (format) {
-    case FlashFormat::kIntelHex: return "Intel HEX";
-    case FlashFormat::kSrecord: return "S-record";
-    case FlashFormat::kUf2: return "UF2";
-    case FlashFormat::kRawBinary: return "raw binary";
+    case FlashFormat::kIntelHex:
+      return "Intel HEX";
+    case FlashFormat::kSrecord:
+      return "S-record";
+    case FlashFormat::kUf2:
+      return "UF2";
+    case FlashFormat::kRawBinary:
+      return "raw binary";
   }
   return "raw binary";
 }
@@ -163,8 +166,8 @@ std::string record_length_error(const std::string& name, std::size_t line, std::
     return at + " is cut short: " + std::to_string(length) + " of a record's at least " +
            std::to_string(minimum) + " characters";
   if (length < expected)
-    return at + " is cut short: " + std::to_string(length) + " of its " +
-           std::to_string(expected) + " characters";
+    return at + " is cut short: " + std::to_string(length) + " of its " + std::to_string(expected) +
+           " characters";
   if (length > expected)
     return at + " is too long: " + std::to_string(length) +
            " characters, where its byte count gives " + std::to_string(expected);
@@ -194,7 +197,8 @@ int split_flash_argument(const std::string& argument, std::string* path, bool* h
   bool fits = true;
   bool number = hex || text == "0" || text[0] != '0';
   for (std::size_t i = hex ? 2 : 0; number && i < text.size(); ++i) {
-    const int digit = hex ? hex_digit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    const int digit =
+        hex ? hex_digit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
     if (digit < 0) {
       number = false;
       break;
@@ -258,8 +262,10 @@ int parse_flash_file(const std::string& bytes, const std::string& name, bool hav
     if (!read_srecord(bytes, name, &pieces, error)) return 1;
   } else {
     file->format = FlashFormat::kRawBinary;
-    *error = name + ": not an Intel HEX, S-record or UF2 file; a raw binary is given with "
-                    "its load address, as " + name + "@ADDRESS";
+    *error = name +
+             ": not an Intel HEX, S-record or UF2 file; a raw binary is given with "
+             "its load address, as " +
+             name + "@ADDRESS";
     return 2;
   }
   return build_view(pieces, name, &file->view, error);

@@ -12,9 +12,9 @@
 enum class FlashFormat { kIntelHex, kSrecord, kUf2, kRawBinary };
 
 struct FlashFile {
-  std::string path;    // the file, without @ADDRESS
+  std::string path;  // the file, without @ADDRESS
   FlashFormat format;
-  MemoryView view;     // its bytes by address; view.name is path
+  MemoryView view;  // its bytes by address; view.name is path
 };
 
 // "Intel HEX", "S-record", "UF2", "raw binary".

@@ -12,7 +12,7 @@
 
 struct FlashPiece {
   std::uint64_t address;
-  std::size_t offset;   // of its bytes in FlashPieces::bytes
+  std::size_t offset;  // of its bytes in FlashPieces::bytes
   std::size_t size;
   std::size_t where;    // its line (from 1) or block (from 0)
   std::uint64_t group;  // pieces of different groups are for different boards (UF2 families)

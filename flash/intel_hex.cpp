@@ -49,8 +49,11 @@ bool read_intel_hex(const std::string& text, const std::string& name, FlashPiece
     const unsigned type = record[3];
     const unsigned char* data = record.data() + 4;
     // The data field each record type other than 00 holds.
-    static const char* const kNames[] = {"data", "end-of-file", "extended segment address",
-                                         "start segment address", "extended linear address",
+    static const char* const kNames[] = {"data",
+                                         "end-of-file",
+                                         "extended segment address",
+                                         "start segment address",
+                                         "extended linear address",
                                          "start linear address"};
     static const std::size_t kSizes[] = {0, 0, 2, 4, 2, 4};
     if (type > 5) {

@@ -82,8 +82,7 @@ bool read_srecord(const std::string& text, const std::string& name, FlashPieces*
     } else if (type == 5 || type == 6) {
       if (address != data_records) {
         *error = at + "the " + label + " record counts " + std::to_string(address) +
-                 " data records, where the file has " + std::to_string(data_records) +
-                 " before it";
+                 " data records, where the file has " + std::to_string(data_records) + " before it";
         return false;
       }
     } else if (type >= 7) {

@@ -14,7 +14,7 @@ constexpr std::size_t kMaxPayload = 476;
 constexpr std::uint32_t kMagicStart0 = 0x0A324655;  // "UF2\n"
 constexpr std::uint32_t kMagicStart1 = 0x9E5D5157;
 constexpr std::uint32_t kMagicEnd = 0x0AB16F30;
-constexpr std::uint32_t kNotMainFlash = 0x00000001;  // comments, debug information
+constexpr std::uint32_t kNotMainFlash = 0x00000001;   // comments, debug information
 constexpr std::uint32_t kFileContainer = 0x00001000;  // a file, not flash contents
 constexpr std::uint32_t kFamilyPresent = 0x00002000;
 

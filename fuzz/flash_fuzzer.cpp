@@ -22,7 +22,8 @@ void check_view(const MemoryView& view, std::size_t input_size) {
     const MemoryBlock& b = view.blocks[i];
     require(!b.bytes.empty());
     require(b.address + b.bytes.size() > b.address);
-    if (i + 1 < view.blocks.size()) require(b.address + b.bytes.size() < view.blocks[i + 1].address);
+    if (i + 1 < view.blocks.size())
+      require(b.address + b.bytes.size() < view.blocks[i + 1].address);
     total += b.bytes.size();
   }
   require(total <= input_size);
@@ -31,8 +32,8 @@ void check_view(const MemoryView& view, std::size_t input_size) {
   for (std::size_t i = view.blocks.size(); i-- > 0;) {
     const MemoryBlock& b = view.blocks[i];
     std::uint64_t conflict = 0;
-    require(view_add(&again, b.address, b.bytes.data(), b.bytes.size(), Overlap::kReplace,
-                     &conflict));
+    require(
+        view_add(&again, b.address, b.bytes.data(), b.bytes.size(), Overlap::kReplace, &conflict));
   }
   require(again.blocks.size() == view.blocks.size());
   std::string held;

@@ -5,6 +5,8 @@
 // address and data bytes). The UF2 blocks are laid out by uf2_block() from
 // the format's documentation. Files that binutils' objcopy makes from the
 // fixture image must read back as that image's bytes.
+#include "flash/flash_file.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "flash/flash_file.hpp"
 #include "image/read_file.hpp"
 #include "image/table_files.hpp"
 
@@ -31,29 +32,30 @@ void put32(std::string* block, std::size_t offset, std::uint32_t value) {
 std::string uf2_block(std::uint32_t flags, std::uint32_t address, const std::string& payload,
                       std::uint32_t number, std::uint32_t blocks, std::uint32_t family) {
   std::string block(512, '\0');
-  const std::uint32_t words[] = {0x0A324655, 0x9E5D5157, flags, address,
-                                 static_cast<std::uint32_t>(payload.size()), number, blocks,
-                                 family};
+  const std::uint32_t words[] = {
+      0x0A324655, 0x9E5D5157, flags, address, static_cast<std::uint32_t>(payload.size()),
+      number,     blocks,     family};
   for (std::size_t i = 0; i < 8; ++i) put32(&block, 4 * i, words[i]);
   block.replace(32, payload.size(), payload);
   put32(&block, 508, 0x0AB16F30);
   return block;
 }
 
-constexpr std::uint32_t kFamily = 0x2000;           // the family flag
+constexpr std::uint32_t kFamily = 0x2000;  // the family flag
 constexpr std::uint32_t kRp2040 = 0xE48BFF56;
 constexpr std::uint32_t kRp2350 = 0xE48BFF59;
 
 std::string pattern(std::size_t size, int start) {
   std::string s;
-  for (std::size_t i = 0; i < size; ++i) s += static_cast<char>((start + static_cast<int>(i)) & 0xff);
+  for (std::size_t i = 0; i < size; ++i)
+    s += static_cast<char>((start + static_cast<int>(i)) & 0xff);
   return s;
 }
 
 std::string uf2_good() {
   return uf2_block(kFamily, 0x10000000, pattern(256, 0), 0, 4, kRp2040) +
-         uf2_block(1, 0x10000000, pattern(256, 7), 1, 4, 0) +            // not main flash
-         uf2_block(0x1000, 0x10000000, pattern(100, 9), 2, 4, 100) +     // a file container
+         uf2_block(1, 0x10000000, pattern(256, 7), 1, 4, 0) +         // not main flash
+         uf2_block(0x1000, 0x10000000, pattern(100, 9), 2, 4, 100) +  // a file container
          uf2_block(kFamily, 0x10000100, pattern(256, 0), 3, 4, kRp2040);
 }
 
@@ -71,7 +73,8 @@ struct Block {
 };
 
 TEST(FlashFile, ReadsEachFormatAndRefusesDamage) {
-  const std::string cannot_check = ": a file for several boards, which cannot be checked as one image";
+  const std::string cannot_check =
+      ": a file for several boards, which cannot be checked as one image";
   const struct Case {
     const char* what;
     std::string name;
@@ -82,6 +85,7 @@ TEST(FlashFile, ReadsEachFormatAndRefusesDamage) {
     std::vector<Block> blocks;  // when status is 0
     std::string error;          // otherwise
   } cases[] = {
+      // clang-format off
       // Intel HEX
       {"records 00 to 05, CRLF", "app.hex",
        ":020000040800F2\r\n:04001000DEADBEEFB4\r\n:0400140001020304DE\r\n:02010000AA55FE\r\n"
@@ -120,7 +124,8 @@ TEST(FlashFile, ReadsEachFormatAndRefusesDamage) {
       {"an S-record's bad checksum", "app.srec", "S1051234CAFEED\nS9030000FC\n", false, 0, 1, {},
        "app.srec: line 1: checksum 0xED, but the record's bytes give 0xEC"},
       {"a wrong count", "app.srec", "S309080000000011223388\nS5030002FA\nS70508000000F2\n", false,
-       0, 1, {}, "app.srec: line 2: the S5 record counts 2 data records, where the file has 1 before it"},
+       0, 1, {},
+       "app.srec: line 2: the S5 record counts 2 data records, where the file has 1 before it"},
       {"no S7, S8 or S9", "app.srec", "S1051234CAFEEC\n", false, 0, 1, {},
        "app.srec: no S7, S8 or S9 record to end it: the file is cut short"},
       {"past 16 bits", "app.srec", "S106FFFE010203F6\nS9030000FC\n", false, 0, 1, {},
@@ -153,6 +158,7 @@ TEST(FlashFile, ReadsEachFormatAndRefusesDamage) {
        "app.bin: its 3 bytes from 0xfffffffffffffffe run past the end of the 64-bit address "
        "space"},
       {"an empty file", "app.hex", "", false, 0, 1, {}, "app.hex: is empty"},
+      // clang-format on
   };
   for (const Case& c : cases) {
     FlashFile file;
@@ -183,6 +189,7 @@ TEST(FlashFile, SplitsFileAndAddress) {
     std::uint64_t address;
     std::string error;
   } cases[] = {
+      // clang-format off
       {"app.bin@0x08000000", 0, "app.bin", true, 0x08000000, ""},
       {"app.bin@134217728", 0, "app.bin", true, 0x08000000, ""},
       {"a@b@0X10", 0, "a@b", true, 0x10, ""},
@@ -191,10 +198,12 @@ TEST(FlashFile, SplitsFileAndAddress) {
       {"app@2.hex", 0, "app@2.hex", false, 0, ""},
       {"app.bin@0x0800z000", 2, "", false, 0,
        "app.bin@0x0800z000: the address 0x0800z000" + not_a_number},
-      {"app.bin@08000000", 2, "", false, 0, "app.bin@08000000: the address 08000000" + not_a_number},
+      {"app.bin@08000000", 2, "", false, 0,
+       "app.bin@08000000: the address 08000000" + not_a_number},
       {"app.bin@0x10000000000000000", 2, "", false, 0,
        "app.bin@0x10000000000000000: the address 0x10000000000000000 does not fit in 64 bits"},
       {"@0x100", 2, "", false, 0, "@0x100: no file before the @"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::string path, error;
@@ -235,7 +244,8 @@ TEST(FlashFile, ObjcopyFilesHoldTheImagesBytes) {
   std::string filled(bin.size(), '\0');
   for (const MemoryBlock& b : hex.view.blocks) {
     ASSERT_LE(b.address - start + b.bytes.size(), bin.size()) << view_ranges(hex.view);
-    std::copy(b.bytes.begin(), b.bytes.end(), filled.begin() + static_cast<long>(b.address - start));
+    std::copy(b.bytes.begin(), b.bytes.end(),
+              filled.begin() + static_cast<long>(b.address - start));
   }
   EXPECT_TRUE(filled == bin) << view_ranges(hex.view);
 
