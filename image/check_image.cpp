@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "flash/flash_file.hpp"
 #include "image/read_file.hpp"
 #include "image/startup_proof.hpp"
 
@@ -557,15 +558,6 @@ struct CommandLine {
   bool help = false;
 };
 
-// Reads the flashed file that a --flash argument names into *view;
-// returns 0, 1 (it cannot be read, or is damaged) or 2 (the argument is
-// wrong), with *error set.
-int read_flashed(const std::string& argument, MemoryView* view, std::string* error) {
-  (void)view;
-  *error = "--flash " + argument + ": this build reads no flashed files";
-  return 2;
-}
-
 int usage_error(const std::string& message) {
   std::fputs(kUsage, stderr);
   std::fprintf(stderr, "ERROR:  %s\n", message.c_str());
@@ -656,14 +648,14 @@ int run_check_image(int argc, char** argv) {
     return 2;
   }
   for (const std::string& argument : cl.flash) {
-    MemoryView view;
-    const int status = read_flashed(argument, &view, &error);
-    if (status == 2) return usage_error(error);
+    FlashFile flashed;
+    const int status = read_flash_file(argument, &flashed, &error);
+    if (status == 2) return usage_error("--flash " + error);
     if (status != 0) {
       std::fprintf(stderr, "wfac_check_image: %s\n", error.c_str());
       return 1;
     }
-    cl.options.flash.push_back(std::move(view));
+    cl.options.flash.push_back(std::move(flashed.view));
   }
   int status = 0;
   std::vector<TableFiles> tables;

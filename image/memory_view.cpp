@@ -54,20 +54,27 @@ bool view_add(MemoryView* view, std::uint64_t address, const unsigned char* byte
     return true;
   }
   // Merge the new bytes and the blocks from..to-1 into one block; the new
-  // bytes win where they overlap.
-  const std::uint64_t start = std::min(view->blocks[from].address, address);
-  const MemoryBlock& tail = view->blocks[to - 1];
-  const std::uint64_t end = std::max(tail.address + tail.bytes.size(), end_of_new);
-  MemoryBlock merged{start, std::vector<unsigned char>(static_cast<std::size_t>(end - start))};
-  for (std::size_t i = from; i < to; ++i) {
+  // bytes win where they overlap. When the first block starts no later
+  // than the new bytes it grows in place: a file of records in address
+  // order then costs its size, not its size times its records.
+  const std::uint64_t tail_end = view->blocks[to - 1].address + view->blocks[to - 1].bytes.size();
+  const std::uint64_t end = std::max(tail_end, end_of_new);
+  if (view->blocks[from].address > address) {
+    view->blocks.insert(view->blocks.begin() + static_cast<std::ptrdiff_t>(from),
+                        MemoryBlock{address, std::vector<unsigned char>()});
+    ++to;
+  }
+  MemoryBlock& merged = view->blocks[from];
+  const std::uint64_t start = merged.address;
+  merged.bytes.resize(static_cast<std::size_t>(end - start));
+  for (std::size_t i = from + 1; i < to; ++i) {
     const MemoryBlock& b = view->blocks[i];
     std::copy(b.bytes.begin(), b.bytes.end(),
               merged.bytes.begin() + static_cast<std::ptrdiff_t>(b.address - start));
   }
   std::copy(bytes, bytes + size, merged.bytes.begin() + static_cast<std::ptrdiff_t>(address - start));
-  view->blocks.erase(view->blocks.begin() + static_cast<std::ptrdiff_t>(from),
+  view->blocks.erase(view->blocks.begin() + static_cast<std::ptrdiff_t>(from + 1),
                      view->blocks.begin() + static_cast<std::ptrdiff_t>(to));
-  view->blocks.insert(view->blocks.begin() + static_cast<std::ptrdiff_t>(from), std::move(merged));
   return true;
 }
 
