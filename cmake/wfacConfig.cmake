@@ -1,6 +1,6 @@
 # The installed wfac package: the programs as imported executables
-# wfac::wfac_hw_gen, wfac::wfac_ww_gen and wfac::wfac_hh_gen, and the
-# function wfac_add_table().
+# wfac::<program> (those of WfacPrograms.cmake, wfac::wfac_hw_gen, ...), and
+# the function wfac_add_table().
 if(CMAKE_VERSION VERSION_LESS 3.22)
   set(wfac_FOUND FALSE)
   set(wfac_NOT_FOUND_MESSAGE "wfac needs CMake 3.22 or newer, and this is CMake ${CMAKE_VERSION}")
