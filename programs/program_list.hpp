@@ -79,10 +79,16 @@ constexpr TableGenerator generator_of(int layout, int entry_width) {
   return nullptr;
 }
 
-constexpr const ListedProgram* row_of(const char* name) {
-  for (const ListedProgram& row : kListedPrograms)
-    if (same_text(row.name, name)) return &row;
-  return nullptr;
+// The index of the row of the program name, or -1. (An index, not a
+// pointer: GCC does not fold a pointer's comparison with null under
+// -fsanitize=address or undefined.)
+constexpr int row_of(const char* name) {
+  int index = 0;
+  for (const ListedProgram& row : kListedPrograms) {
+    if (same_text(row.name, name)) return index;
+    ++index;
+  }
+  return -1;
 }
 
 }  // namespace program_list
@@ -93,8 +99,9 @@ constexpr const ListedProgram* row_of(const char* name) {
 // its output's header name (the power-of-4 routine only in the suffix).
 constexpr bool profile_matches_list(const ToolProfile& p) {
   using namespace program_list;
-  const ListedProgram* row = row_of(p.program_name);
-  if (row == nullptr) return false;
+  const int index = row_of(p.program_name);
+  if (index < 0) return false;
+  const ListedProgram* row = &kListedPrograms[index];
   const char* power_of_4 = row->power_of_4_routine;
   const std::size_t power_of_4_length = text_length(power_of_4);
   return p.entry_width == row->entry_width && same_text(p.usage_scale_text, row->default_scale_text) &&
