@@ -104,7 +104,8 @@ constexpr bool profile_matches_list(const ToolProfile& p) {
   const ListedProgram* row = &kListedPrograms[index];
   const char* power_of_4 = row->power_of_4_routine;
   const std::size_t power_of_4_length = text_length(power_of_4);
-  return p.entry_width == row->entry_width && same_text(p.usage_scale_text, row->default_scale_text) &&
+  return p.entry_width == row->entry_width &&
+         same_text(p.usage_scale_text, row->default_scale_text) &&
          p.default_scale == row->default_scale && p.scale_bound == row->scale_bound &&
          p.generator == generator_of(row->layout, row->entry_width) &&
          names_each(row->routines, p.header_routine_line, "") &&
@@ -112,5 +113,6 @@ constexpr bool profile_matches_list(const ToolProfile& p) {
          names_each(power_of_4, p.power_of_4_suffix, "") &&
          names_each(power_of_4, p.usage_line_4, p.usage_line_5) &&
          (power_of_4_length == 0) == (p.power_of_4_suffix[0] == '\0') &&
-         (power_of_4_length == 0 || !holds_word(p.header_routine_line, power_of_4, power_of_4_length));
+         (power_of_4_length == 0 ||
+          !holds_word(p.header_routine_line, power_of_4, power_of_4_length));
 }

@@ -47,8 +47,8 @@ std::string replay(const Program& p, const std::vector<std::string>& args) {
 // command line (tests/golden/refusals.txt).
 std::vector<std::string> fixed_messages() {
   std::vector<std::string> messages;
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"-s"}, {"-s0", "64"}, {"8"}, {"48"}, {"-s", "16"}})
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-s"}, {"-s0", "64"}, {"8"}, {"48"}, {"-s", "16"}})
     messages.push_back(golden_case("refusals.txt", args));
   return messages;
 }

@@ -15,7 +15,8 @@ std::string golden(const std::string& path) {
     return text;
   }
   char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, got);
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+    text.append(buffer, got);
   std::fclose(f);
   return text;
 }
