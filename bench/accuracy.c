@@ -4,47 +4,39 @@
  * and cos at the same slots), on an impulse, a tone and noise. Prints, for
  * each signal, the worst error of an output relative to the largest
  * output, and the RMS error relative to the RMS output.
- * Usage: accuracy PROGRAM N SCALE  (PROGRAM a path: wfac_hw_gen, ...) */
+ * Usage: accuracy N SCALE WIDTH LAYOUT < entries, with the table's entries
+ * one a line (as wfac_print_entries prints them), WIDTH their bits (16 or
+ * 32) and LAYOUT the entries of a group (6 or 12). */
 #include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include "layout.h"
 #include "radix4.h"
 
-/* Reads the entries that the program writes for -s scale n. */
-static int read_table(const char *program, int n, const char *scale, long *entries, int room) {
-  char command[4096];
-  snprintf(command, sizeof command, "'%s' -s %s %d", program, scale, n);
-  FILE *out = popen(command, "r");
-  if (out == NULL) return -1;
-  int c, count = 0, started = 0;
-  while ((c = fgetc(out)) != EOF && c != '}') {
-    if (c == '{') started = 1;
-    if (!started || (c != '-' && c != '0')) continue;
-    int negative = c == '-';
-    if (negative && fgetc(out) != '0') break;
-    if (fgetc(out) != 'x') continue;
-    long value = 0;
-    while ((c = fgetc(out)) != EOF && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
-      value = 16 * value + (c <= '9' ? c - '0' : c - 'A' + 10);
-    if (count < room) entries[count++] = negative ? -value : value;
+/* Reads up to room entries from standard input; returns their count, or -1
+ * when there are more or the input is not all numbers. */
+static int read_entries(long *entries, int room) {
+  int count = 0;
+  long value;
+  while (scanf("%ld", &value) == 1) {
+    if (count == room) return -1;
+    entries[count++] = value;
   }
-  return pclose(out) == 0 ? count : -1;
+  return feof(stdin) ? count : -1;
 }
 
 int main(int argc, char **argv) {
-  if (argc != 4) return 2;
-  const char *program = argv[1];
-  const int n = atoi(argv[2]);
-  const double scale = atof(argv[3]);
-  const int wide = strstr(program, "ww") != NULL;
-  const int paired = strstr(program, "hh") != NULL;
+  if (argc != 5) return 2;
+  const int n = atoi(argv[1]);
+  const double scale = atof(argv[2]);
+  const int wide = atoi(argv[3]) == 32;
+  const int layout = atoi(argv[4]);
+  if (n < 16) return 2;
   long *raw = malloc(sizeof(long) * 2 * n);
-  const int count = read_table(program, n, argv[3], raw, 2 * n);
+  const int count = read_entries(raw, 2 * n);
   if (count <= 0) {
-    fprintf(stderr, "accuracy: %s -s %s %d wrote no table\n", program, argv[3], n);
+    fprintf(stderr, "accuracy: no table of at most %d entries on standard input\n", 2 * n);
     return 1;
   }
   short *w16 = malloc(sizeof(short) * 2 * n);
@@ -61,7 +53,7 @@ int main(int argc, char **argv) {
     for (int b = 0; b < n / (4 * j); ++b) {
       for (int r = 1; r <= 3; ++r) {
         const long double angle = 2 * pi * r * b * j / n;
-        const int slot = twiddle_slot(stage_start, b, r, paired);
+        const int slot = twiddle_slot(stage_start, b, r, layout);
         exact[slot] = (double)sinl(angle);
         exact[slot + 1] = (double)cosl(angle);
       }
@@ -90,8 +82,8 @@ int main(int argc, char **argv) {
       qr[k] = er[k] = xr;
       qi[k] = ei[k] = xi;
     }
-    fft_radix4(qr, qi, n, wide ? (const void *)w32 : (const void *)w16, wide, paired, scale);
-    fft_radix4(er, ei, n, exact, 2, paired, 1.0);
+    fft_radix4(qr, qi, n, wide ? (const void *)w32 : (const void *)w16, wide, layout, scale);
+    fft_radix4(er, ei, n, exact, 2, layout, 1.0);
     double largest = 0, worst = 0, power = 0, noise = 0;
     for (int p = 0; p < n; ++p) {
       const double e = hypot(qr[p] - er[p], qi[p] - ei[p]), y = hypot(er[p], ei[p]);

@@ -8,8 +8,8 @@
 # from this source tree in a build of their own below this folder, with the
 # host compilers WFAC_HOST_C_COMPILER and WFAC_HOST_CXX_COMPILER (found as
 # cc and c++ on the host when not set). Either way the programs are the
-# imported executables wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen
-# and wfac::wfac_check_image (the names in wfac_programs).
+# imported executables wfac::<program> for each name in wfac_programs (the
+# programs of cmake/WfacPrograms.cmake and wfac_check_image).
 
 if(WFAC_HOST_TOOLS_DIR)
   foreach(program ${wfac_programs})
@@ -122,6 +122,7 @@ add_custom_command(OUTPUT "${host_stamp}"
   COMMAND ${host_build_command}
   COMMAND "${CMAKE_COMMAND}" -E touch "${host_stamp}"
   DEPENDS ${host_sources} "${PROJECT_SOURCE_DIR}/CMakeLists.txt"
+          "${PROJECT_SOURCE_DIR}/cmake/WfacPrograms.cmake"
   BYPRODUCTS ${host_files}
   COMMENT "Building wfac's programs for the build host"
   VERBATIM)

@@ -9,8 +9,9 @@ cmake_policy(PUSH)
 cmake_policy(VERSION 3.22...4.3)
 
 # The programs that write tables, in the order messages name them.
+include("${CMAKE_CURRENT_LIST_DIR}/WfacPrograms.cmake")
 macro(_wfac_table_programs var)
-  set(${var} wfac_hw_gen wfac_ww_gen wfac_hh_gen)
+  _wfac_programs(${var})
 endmacro()
 
 # The sizes the programs take.

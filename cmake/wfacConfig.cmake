@@ -1,6 +1,6 @@
 # The installed wfac package: the programs as imported executables
-# wfac::wfac_hw_gen, wfac::wfac_ww_gen, wfac::wfac_hh_gen and
-# wfac::wfac_check_image, and the functions wfac_add_table() and
+# wfac::<program> (those of WfacPrograms.cmake, wfac::wfac_hw_gen, ...,
+# and wfac::wfac_check_image), and the functions wfac_add_table() and
 # wfac_check_image().
 if(CMAKE_VERSION VERSION_LESS 3.22)
   set(wfac_FOUND FALSE)

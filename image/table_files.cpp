@@ -73,10 +73,10 @@ bool parse_header(const std::string& text, TableFiles* table, std::uint64_t* hal
   return false;
 }
 
-// The entries of the table: after the "{" that follows from, each a sign
-// column and 0x with hex digits, separated by commas, up to "}".
-bool parse_entries(const std::string& text, std::size_t from, int entry_bytes,
-                   std::vector<std::int32_t>* entries) {
+}  // namespace
+
+bool parse_table_entries(const std::string& text, std::size_t from, int entry_bytes,
+                         std::vector<std::int32_t>* entries) {
   std::size_t at = text.find('{', from);
   if (at == std::string::npos) return false;
   ++at;
@@ -107,8 +107,6 @@ bool parse_entries(const std::string& text, std::size_t from, int entry_bytes,
   }
 }
 
-}  // namespace
-
 bool parse_table_files(const std::string& header_text, const std::string& header_name,
                        const std::string& table_text, const std::string& table_name,
                        TableFiles* table, std::string* error) {
@@ -126,7 +124,7 @@ bool parse_table_files(const std::string& header_text, const std::string& header
   const std::size_t declared = table_text.find(declaration);
   if (table_text.find("Automatically generated twiddle-factor array") == std::string::npos ||
       declared == std::string::npos ||
-      !parse_entries(table_text, declared, table->entry_bytes, &table->entries) ||
+      !parse_table_entries(table_text, declared, table->entry_bytes, &table->entries) ||
       table->entries.size() != 2 * half) {
     *error = table_name + ": not the table that its header " + header_name + " declares";
     return false;

@@ -3,6 +3,7 @@
 // <stem>.c beside it, which gives the entries.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,3 +23,10 @@ bool read_table_files(const std::string& header_path, TableFiles* table, std::st
 bool parse_table_files(const std::string& header_text, const std::string& header_name,
                        const std::string& table_text, const std::string& table_name,
                        TableFiles* table, std::string* error);
+
+// The entries of a table's text after its declaration at from: after the
+// "{" that follows, each a sign column and 0x with upper-case hex digits,
+// separated by commas, up to "}". False on any other text, or an entry out
+// of the range of entry_bytes (2 or 4).
+bool parse_table_entries(const std::string& text, std::size_t from, int entry_bytes,
+                         std::vector<std::int32_t>* entries);

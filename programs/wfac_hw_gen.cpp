@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "frame/run_tool.hpp"
+#include "programs/program_list.hpp"
 #include "twiddle/twiddles.hpp"
 
 namespace {
@@ -24,6 +25,8 @@ constexpr ToolProfile profile = {
 };
 
 static_assert(profile_is_consistent(profile), "the profile's fields disagree on the entry width");
+static_assert(profile_matches_list(profile),
+              "the profile differs from its row in cmake/WfacPrograms.cmake");
 
 }  // namespace
 

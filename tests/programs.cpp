@@ -1,43 +1,85 @@
 #include "programs.hpp"
 
-const Program kPrograms[3] = {
-    {"wfac_hh_gen", "arrays for the QRV_fft, QRV_fft_hh_pa and QRV_fft_hh_pb FFT",
-     "library routines.  It is called as follows:", "32767.5", "-s32767.6", "-s32767.7", 16, true},
-    {"wfac_hw_gen", "arrays for the QRV_fft_hw_a and QRV_ifft_hw_a FFT library routine.",
-     "It is called as follows:", "32767.5", "-s32767.6", "-s32767.7", 16, false},
-    {"wfac_ww_gen", "arrays for the QRV_fft_ww_a, QRV_fft_ww_ab and QRV_ifft_ww_a FFT",
-     "library routines.  It is called as follows:", "2147483647.5", "-s2147483647.6",
-     "-s2147483647.7", 32, false},
-};
-const Program& kHh = kPrograms[0];
-const Program& kHw = kPrograms[1];
-const Program& kWw = kPrograms[2];
+#include <gtest/gtest.h>
 
-std::string usage(const Program& p) {
-  const std::string lines[] = {
-      "",
-      "USAGE",
-      "    This is a stand-alone program intended to generate twiddle-factor",
-      std::string("    ") + p.usage_line_4,
-      std::string("    ") + p.usage_line_5,
-      "",
-      std::string("        ") + p.name + " [-s scale] N > outputfile.c",
-      "",
-      "    The argument 'N' specifies the size of the FFT.  This value",
-      "    must be a power of 2.  The switch '-s scale' allows selecting",
-      "    a different scale factor for the coefficients.  The default",
-      std::string("    scale factor is ") + p.scale_text + ".",
-      "",
-      "    This program will generate the twiddle factor array 'w' and",
-      "    output the result to the display.  Redirect the output to",
-      "    a file as shown above.",
-      "",
-  };
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+std::string golden(const std::string& path) {
+  const std::string file = std::string(WFAC_GOLDEN_DIR) + "/" + path;
   std::string text;
-  for (std::string line : lines) {
-    line.resize(72, ' ');
-    text += line + "\n";
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (f == nullptr) {
+    ADD_FAILURE() << "cannot read the golden file " << file;
+    return text;
   }
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+    text.append(buffer, got);
+  std::fclose(f);
+  return text;
+}
+
+std::string usage(const Program& p) { return golden(std::string(p.name) + "/usage.txt"); }
+
+namespace {
+
+// The words of a "$" line after the "$": each after one space, in single
+// quotes when empty or holding a space.
+std::vector<std::string> case_words(const std::string& line) {
+  std::vector<std::string> words;
+  std::size_t at = 1;
+  while (at < line.size()) {
+    ++at;  // the space
+    std::size_t end = line.find(' ', at);
+    if (at < line.size() && line[at] == '\'') {
+      end = line.find('\'', at + 1);
+      words.push_back(line.substr(at + 1, end - at - 1));
+      at = end == std::string::npos ? line.size() : end + 1;
+      continue;
+    }
+    if (end == std::string::npos) end = line.size();
+    words.push_back(line.substr(at, end - at));
+    at = end;
+  }
+  return words;
+}
+
+}  // namespace
+
+std::vector<GoldenCase> golden_cases(const std::string& path) {
+  const std::string text = golden(path);
+  std::vector<GoldenCase> cases;
+  for (std::size_t line = 0; line < text.size();) {
+    std::size_t end = text.find('\n', line);
+    end = end == std::string::npos ? text.size() : end + 1;
+    if (text[line] == '$') {
+      cases.push_back({case_words(text.substr(line, end - line - 1)), ""});
+    } else if (!cases.empty()) {
+      cases.back().text += text.substr(line, end - line);
+    } else {
+      EXPECT_EQ(text[line], '#') << path << ": neither a comment nor a case before the first case";
+    }
+    line = end;
+  }
+  EXPECT_FALSE(cases.empty()) << path << " holds no case";
+  return cases;
+}
+
+std::string golden_case(const std::string& path, const std::vector<std::string>& args) {
+  for (const GoldenCase& c : golden_cases(path))
+    if (c.args == args) return c.text;
+  ADD_FAILURE() << path << " has no case for those arguments";
+  return "";
+}
+
+std::string bound_switch(const Program& p) { return std::string("-s") + p.scale_bound_text; }
+
+std::string above_bound_switch(const Program& p) {
+  char text[64];
+  std::snprintf(text, sizeof text, "-s%.17g",
+                std::nextafter(p.scale_bound, std::numeric_limits<double>::infinity()));
   return text;
 }
 

@@ -1,31 +1,38 @@
-// The programs as their users see them: names, usage texts, scale bounds.
+// The programs as their users see them: the rows of cmake/WfacPrograms.cmake
+// and the golden files of tests/golden, which hold what the programs write.
 #pragma once
 
 #include <ostream>
 #include <string>
+#include <vector>
 
-struct Program {
-  const char* name;
-  const char* usage_line_4;
-  const char* usage_line_5;
-  const char* scale_text;      // the default scale
-  const char* bound_accepted;  // the largest scale, as a switch
-  const char* bound_refused;   // just above it
-  int entry_bits;
-  bool paired;  // twelve entries per pair of butterflies
-};
+#include "programs/program_list.hpp"
 
-extern const Program kPrograms[3];
-extern const Program &kHh, &kHw, &kWw;
+using Program = ListedProgram;
+inline constexpr auto& kPrograms = kListedPrograms;
+
+// The bytes of the golden file tests/golden/<path>. When it cannot be read,
+// the running test fails and the text is empty.
+std::string golden(const std::string& path);
 
 // The program's usage text, exactly as it writes it to standard error.
 std::string usage(const Program& p);
 
-// The failure lines that may follow the usage text.
-inline constexpr char kNumeric[] = "ERROR:  The -s switch requires a numeric argument.\n\n";
-inline constexpr char kRange[] = "ERROR:  Scale factor out of range.\n\n";
-inline constexpr char kBetween[] = "ERROR:  FFT size must be between 16 and 32768 points.\n";
-inline constexpr char kPower[] = "ERROR:  FFT size must be a power of 2\n\n";
-inline constexpr char kNoSize[] = "ERROR:  Must specify FFT size.\n";
+// One case of a golden file of cases (refusals.txt, failures.txt): the
+// words of its "$" line and the text that follows that line.
+struct GoldenCase {
+  std::vector<std::string> args;
+  std::string text;
+};
+std::vector<GoldenCase> golden_cases(const std::string& path);
+
+// The text of the case whose words are args; the running test fails when
+// the file has none.
+std::string golden_case(const std::string& path, const std::vector<std::string>& args);
+
+// The largest scale the program takes, as a switch, and the next double
+// above it, which it refuses.
+std::string bound_switch(const Program& p);
+std::string above_bound_switch(const Program& p);
 
 void PrintTo(const Program& p, std::ostream* os);

@@ -10,157 +10,53 @@
 
 namespace {
 
-// Refused command lines: what follows the usage text on standard error.
-struct Refusal {
-  std::vector<std::string> args;
-  std::string tail;
-};
-
-const Refusal kRefusals[] = {
-    {{}, ""},
-    {{"-s"}, kNumeric},
-    {{"64", "-s"}, kNumeric},
-    {{"-s", ""}, kNumeric},
-    {{"-s", "   ", "64"}, kNumeric},
-    {{"-sx", "64"}, kNumeric},
-    {{"-scale", "64"}, kNumeric},
-    {{"-s", "-x", "64"}, kNumeric},
-    {{"-s0", "64"}, kRange},
-    {{"-s-1", "64"}, kRange},
-    {{"-s", "-1", "64"}, kRange},
-    {{"-s", "-0", "64"}, kRange},
-    {{"-s", "1e-400", "64"}, kRange},
-    {{"-s", "inf", "64"}, kRange},
-    {{"-s", "nan", "64"}, kRange},
-    {{"-snan", "64"}, kRange},
-    {{"-s", "NaN", "64"}, kRange},
-    {{"-s", "1e300", "64"}, kRange},
-    {{"-16"}, "ERROR:  Unrecognized switch character: '1'\n\n"},
-    {{"-x", "64"}, "ERROR:  Unrecognized switch character: 'x'\n\n"},
-    {{"/?"}, "ERROR:  Unrecognized switch character: '?'\n\n"},
-    {{"-"}, "ERROR:  Unrecognized switch character: '\n"},
-    {{"64", "/"}, "ERROR:  Unrecognized switch character: '\n"},
-    {{"abc"}, "ERROR:  Unrecognized argument:  abc\n\n"},
-    {{""}, "ERROR:  Unrecognized argument:  \n\n"},
-    {{"0123456789abcdefghijklmnopqrstuvwxyzABCD"}, kBetween},
-    {{"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN"},
-     "ERROR:  Unrecognized argument:  abcdefghijklmnopqrstuvwxyzABCDEF\n\n"},
-    {{" 64"}, "ERROR:  Unrecognized argument:   64\n\n"},
-    {{"+64"}, "ERROR:  Unrecognized argument:  +64\n\n"},
-    {{"\xff"
-      "64"},
-     "ERROR:  Unrecognized argument:  \xff"
-     "64\n\n"},
-    {{"\xd9\xa4"}, "ERROR:  Unrecognized argument:  \xd9\xa4\n\n"},  // ARABIC-INDIC DIGIT FOUR
-    {{"64", "abc"}, "ERROR:  Unrecognized argument:  abc\n\n"},
-    {{"abc", "8"}, "ERROR:  Unrecognized argument:  abc\n\n"},
-    {{"8"}, kBetween},
-    {{"0"}, kBetween},
-    {{"00"}, kBetween},
-    {{"15"}, kBetween},
-    {{"32769"}, kBetween},
-    {{"65536"}, kBetween},
-    {{"327680"}, kBetween},  // 32768 and one digit more
-    {{"327689"}, kBetween},
-    {{"3276800"}, kBetween},
-    {{"2147483648"}, kBetween},
-    {{"4294967312"}, kBetween},
-    {{"99999999999"}, kBetween},
-    {{"00000000000000000000000000000000000008"}, kBetween},
-    {{"8", "abc"}, kBetween},
-    {{"48"}, kPower},
-    {{"100", "16"}, kPower},
-    {{"64", "48"}, kPower},
-    {{"-s", "16"}, kNoSize},
-    {{"-s2", "-s3"}, kNoSize},
-};
-
 std::string show(const std::vector<std::string>& args) {
   std::string text;
   for (const std::string& a : args) text += " '" + a + "'";
   return text;
 }
 
+// Refused command lines (tests/golden/refusals.txt): the usage text, then
+// what follows it on standard error.
 TEST(Programs, RefusedCommandLines) {
+  const std::vector<GoldenCase> refusals = golden_cases("refusals.txt");
   for (const Program& p : kPrograms) {
-    for (const Refusal& r : kRefusals) {
+    const std::string usage_text = usage(p);
+    ASSERT_FALSE(usage_text.empty()) << p.name;
+    for (const GoldenCase& r : refusals) {
       const ProgramRun run = run_program(p.name, r.args);
       EXPECT_EQ(run.status, 1) << p.name << show(r.args);
       EXPECT_EQ(run.out, "") << p.name << show(r.args);
-      EXPECT_EQ(run.err, usage(p) + r.tail) << p.name << show(r.args);
+      EXPECT_EQ(run.err, usage_text + r.text) << p.name << show(r.args);
     }
   }
 }
 
+// The bound of cmake/WfacPrograms.cmake is accepted, the next double above
+// it refused.
 TEST(Programs, ScaleBound) {
+  const std::string out_of_range = golden_case("refusals.txt", {"-s0", "64"});
   for (const Program& p : kPrograms) {
-    const ProgramRun accepted = run_program(p.name, {p.bound_accepted, "64"});
+    const ProgramRun accepted = run_program(p.name, {bound_switch(p), "64"});
     EXPECT_EQ(accepted.status, 0) << p.name;
     EXPECT_EQ(accepted.err, "") << p.name;
-    const ProgramRun refused = run_program(p.name, {p.bound_refused, "64"});
-    EXPECT_EQ(refused.status, 1) << p.name;
-    EXPECT_EQ(refused.err, usage(p) + kRange) << p.name;
+    const ProgramRun refused = run_program(p.name, {above_bound_switch(p), "64"});
+    EXPECT_EQ(refused.status, 1) << p.name << " " << above_bound_switch(p);
+    EXPECT_EQ(refused.err, usage(p) + out_of_range) << p.name << " " << above_bound_switch(p);
   }
 }
 
-const char kHw16[] =
-    "/* -------------------------------------------------------------------- */\n"
-    "/*  Automatically generated twiddle-factor array.                       */\n"
-    "/*      Number of points:    16                                         */\n"
-    "/*      Scale factor:        32767.500000000                            */\n"
-    "/*      Appropriate FFTs:    QRV_fft_hw_a, QRV_ifft_hw_a                */\n"
-    "/*      Required alignment:  8 byte (double-word)                       */\n"
-    "/* -------------------------------------------------------------------- */\n"
-    "#pragma DATA_ALIGN(w, 8);\n"
-    "const short w[2 * 12] =\n"
-    "{\n"
-    "     0x0000,  0x7FFF,  0x0000,  0x7FFF,  0x0000,  0x7FFF,  0x30FB,  0x7641,\n"
-    "     0x5A82,  0x5A82,  0x7641,  0x30FB,  0x5A82,  0x5A82,  0x7FFF,  0x0000,\n"
-    "     0x5A82, -0x5A82,  0x7641,  0x30FB,  0x5A82, -0x5A82, -0x30FB, -0x7641\n"
-    "};\n";
-
-const char kWw16[] =
-    "/* -------------------------------------------------------------------- */\n"
-    "/*  Automatically generated twiddle-factor array.                       */\n"
-    "/*      Number of points:    16                                         */\n"
-    "/*      Scale factor:        2147483647.500000000                       */\n"
-    "/*      Appropriate FFTs:    QRV_fft_ww_a, QRV_fft_ww_ab, QRV_ifft_ww_a */\n"
-    "/*      Required alignment:  8 byte (double-word)                       */\n"
-    "/* -------------------------------------------------------------------- */\n"
-    "#pragma DATA_ALIGN(w, 8);\n"
-    "const int w[2 * 12] =\n"
-    "{\n"
-    "     0x00000000,  0x7FFFFFFF,  0x00000000,  0x7FFFFFFF,\n"
-    "     0x00000000,  0x7FFFFFFF,  0x30FBC54D,  0x7641AF3C,\n"
-    "     0x5A827999,  0x5A827999,  0x7641AF3C,  0x30FBC54D,\n"
-    "     0x5A827999,  0x5A827999,  0x7FFFFFFF,  0x00000000,\n"
-    "     0x5A827999, -0x5A827999,  0x7641AF3C,  0x30FBC54D,\n"
-    "     0x5A827999, -0x5A827999, -0x30FBC54D, -0x7641AF3C\n"
-    "};\n";
-
-const char kHh16[] =
-    "/* -------------------------------------------------------------------- */\n"
-    "/*  Automatically generated twiddle-factor array.                       */\n"
-    "/*      Number of points:    16                                         */\n"
-    "/*      Scale factor:        32767.500000000                            */\n"
-    "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb, QRV_fft      */\n"
-    "/*      Required alignment:  8 byte (double-word)                       */\n"
-    "/* -------------------------------------------------------------------- */\n"
-    "#pragma DATA_ALIGN(w, 8);\n"
-    "const short w[2 * 12] =\n"
-    "{\n"
-    "     0x0000,  0x7FFF,  0x30FB,  0x7641,  0x0000,  0x7FFF,  0x5A82,  0x5A82,\n"
-    "     0x0000,  0x7FFF,  0x7641,  0x30FB,  0x5A82,  0x5A82,  0x7641,  0x30FB,\n"
-    "     0x7FFF,  0x0000,  0x5A82, -0x5A82,  0x5A82, -0x5A82, -0x30FB, -0x7641\n"
-    "};\n";
-
-TEST(Programs, WholeOutputForSixteenPoints) {
-  for (const auto& [program, want] :
-       {std::pair{kHh.name, kHh16}, std::pair{kHw.name, kHw16}, std::pair{kWw.name, kWw16}}) {
-    const ProgramRun run = run_program(program, {"16"});
-    EXPECT_EQ(run.status, 0) << program;
-    EXPECT_EQ(run.err, "") << program;
-    EXPECT_EQ(run.out, want) << program;
+// The whole output of each program's golden tables (tests/golden/<program>).
+TEST(Programs, WholeOutputOfTheGoldenTables) {
+  for (const Program& p : kPrograms) {
+    for (const char* size : {"16", "32"}) {
+      const std::string want = golden(std::string(p.name) + "/" + size + ".c");
+      ASSERT_FALSE(want.empty()) << p.name << " " << size;
+      const ProgramRun run = run_program(p.name, {size});
+      EXPECT_EQ(run.status, 0) << p.name << " " << size;
+      EXPECT_EQ(run.err, "") << p.name << " " << size;
+      EXPECT_EQ(run.out, want) << p.name << " " << size;
+    }
   }
 }
 
@@ -190,18 +86,17 @@ TEST(Programs, EquivalentCommandLines) {
 TEST(Programs, WriteFailuresEndWithStatusOne) {
   struct Case {
     Stdout mode;
-    const char* reason;
-  } cases[] = {{Stdout::Closed, "Bad file descriptor"},
-               {Stdout::DevFull, "No space left on device"}};
+    std::vector<std::string> what;  // its case in tests/golden/failures.txt
+  } cases[] = {{Stdout::Closed, {"closed", "standard", "output"}},
+               {Stdout::DevFull, {"full", "standard", "output"}}};
   for (const Case& c : cases) {
     if (c.mode == Stdout::DevFull && !have_dev_full()) continue;
+    const std::string want = golden_case("failures.txt", c.what);
     for (const Program& p : kPrograms) {
       for (const char* size : {"16", "32768"}) {
         const ProgramRun run = run_program(p.name, {size}, c.mode);
-        EXPECT_EQ(run.status, 1) << p.name << " " << c.reason;
-        EXPECT_EQ(run.err,
-                  std::string("ERROR:  Unable to write twiddle factors: ") + c.reason + "\n")
-            << p.name;
+        EXPECT_EQ(run.status, 1) << p.name << show(c.what);
+        EXPECT_EQ(run.err, want) << p.name << show(c.what);
       }
     }
   }
@@ -214,21 +109,43 @@ TEST(Programs, WriteFailuresEndWithStatusOne) {
 #if WFAC_CAN_PRELOAD
 TEST(Programs, AllocationFailureEndsWithStatusOne) {
   for (const Program& p : kPrograms) {
-    const int bytes = 2 * 32768 * p.entry_bits / 8;  // 2N entries at N = 32768
+    const int bytes = 2 * 32768 * p.entry_width / 8;  // 2N entries at N = 32768
     const ProgramRun run = run_program(p.name, {"32768"}, Stdout::Captured,
                                        {std::string("LD_PRELOAD=") + WFAC_FAILING_CALLOC,
                                         "WFAC_FAIL_CALLOC_BYTES=" + std::to_string(bytes)});
     EXPECT_EQ(run.status, 1) << p.name;
     EXPECT_EQ(run.out, "") << p.name;
-    EXPECT_EQ(run.err, "ERROR:  Unable to allocate memory for twiddle factors\n") << p.name;
+    EXPECT_EQ(run.err, golden_case("failures.txt", {"allocation"})) << p.name;
   }
 }
 #endif
 
-// Every size: the number of lines and the width of each.
+// Whether line has the shape of a table line: four spaces, then entries
+// separated by ", ", each a sign column (a space or '-'), "0x" and digits
+// upper-case hexadecimal digits, and a comma after the last entry unless the
+// line is the table's last.
+bool is_table_line(const std::string& line, std::size_t digits, bool last) {
+  if (line.compare(0, 4, "    ") != 0) return false;
+  for (std::size_t at = 4;;) {
+    if (at + 3 + digits > line.size() || (line[at] != ' ' && line[at] != '-') ||
+        line.compare(at + 1, 2, "0x") != 0)
+      return false;
+    for (std::size_t i = at + 3; i < at + 3 + digits; ++i)
+      if (!((line[i] >= '0' && line[i] <= '9') || (line[i] >= 'A' && line[i] <= 'F'))) return false;
+    at += 3 + digits;
+    if (at == line.size()) return last;
+    if (line[at] != ',') return false;
+    if (at + 1 == line.size()) return !last;
+    if (line[at + 1] != ' ') return false;
+    at += 2;
+  }
+}
+
+// Every size: the number of lines, the width of each and the shape of the
+// table's lines.
 TEST(Programs, LineCountsAndWidthsForEverySize) {
   for (const Program& p : kPrograms) {
-    const bool wide = p.entry_bits == 32;
+    const bool wide = p.entry_width == 32;
     for (int e = 4; e <= 15; ++e) {
       const int n = 1 << e;
       const int count = e % 2 == 0 ? 2 * n - 8 : 2 * n - 4;
@@ -249,6 +166,8 @@ TEST(Programs, LineCountsAndWidthsForEverySize) {
         const std::size_t last_width = wide ? 54u : (count % 8 == 0 ? 74u : 38u);
         EXPECT_EQ(lines[10 + t].size(), last ? last_width : (wide ? 55u : 75u))
             << p.name << " " << n << " table line " << t;
+        EXPECT_TRUE(is_table_line(lines[10 + t], wide ? 8 : 4, last))
+            << p.name << " " << n << " table line " << t << ": " << lines[10 + t];
       }
       EXPECT_EQ(lines.back(), "};");
       for (const std::string& line : lines) EXPECT_NE(line.back(), ' ') << p.name << " " << n;
@@ -257,20 +176,25 @@ TEST(Programs, LineCountsAndWidthsForEverySize) {
   }
 }
 
-// Line 5 of the box names QRV_fft too when N is a power of 4; the last size
-// given decides.
+// Line 5 of the box names the power-of-4 routine (of cmake/WfacPrograms.cmake)
+// when N is a power of 4, as in the golden table of 16 points, and not
+// otherwise, as in that of 32; the last size given decides.
 TEST(Programs, PowerOfFourRoutineLine) {
-  const std::string with =
-      "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb, QRV_fft      */";
-  const std::string without =
-      "/*      Appropriate FFTs:    QRV_fft_hh_pa, QRV_fft_hh_pb               */";
-  for (int e = 4; e <= 15; ++e) {
-    const ProgramRun run = run_program(kHh.name, {std::to_string(1 << e)});
-    ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(split_lines(run.out)[4], e % 2 == 0 ? with : without) << "N = " << (1 << e);
+  for (const Program& p : kPrograms) {
+    const std::vector<std::string> power_of_4 = split_lines(golden(std::string(p.name) + "/16.c"));
+    const std::vector<std::string> other = split_lines(golden(std::string(p.name) + "/32.c"));
+    ASSERT_GT(power_of_4.size(), 4u) << p.name;
+    ASSERT_GT(other.size(), 4u) << p.name;
+    EXPECT_EQ(power_of_4[4] != other[4], p.power_of_4_routine[0] != '\0') << p.name;
+    for (int e = 4; e <= 15; ++e) {
+      const ProgramRun run = run_program(p.name, {std::to_string(1 << e)});
+      ASSERT_EQ(run.status, 0);
+      EXPECT_EQ(split_lines(run.out)[4], e % 2 == 0 ? power_of_4[4] : other[4])
+          << p.name << " N = " << (1 << e);
+    }
+    EXPECT_EQ(split_lines(run_program(p.name, {"64", "32"}).out)[4], other[4]) << p.name;
+    EXPECT_EQ(split_lines(run_program(p.name, {"32", "64"}).out)[4], power_of_4[4]) << p.name;
   }
-  EXPECT_EQ(split_lines(run_program(kHh.name, {"64", "32"}).out)[4], without);
-  EXPECT_EQ(split_lines(run_program(kHh.name, {"32", "64"}).out)[4], with);
 }
 
 }  // namespace

@@ -27,13 +27,9 @@ std::string read_all(std::FILE* f) {
   return text;
 }
 
-// The built programs, wherever the generator put them.
-const char* program_path(const std::string& name) {
-  static const char* const paths[][2] = {
-      {"wfac_hh_gen", WFAC_HH_GEN}, {"wfac_hw_gen", WFAC_HW_GEN}, {"wfac_ww_gen", WFAC_WW_GEN}};
-  for (const auto& p : paths)
-    if (name == p[0]) return p[1];
-  return "";
+// The built programs, all in the folder where the generator put them.
+std::string program_path(const std::string& name) {
+  return std::string(WFAC_PROGRAM_DIR) + "/" + name + WFAC_EXE_SUFFIX;
 }
 
 #ifdef _WIN32

@@ -1,4 +1,4 @@
-// Every entry of every table, parsed back from the programs' output and
+// Every entry of every table, read back from the programs' output and
 // checked against an independent computation in long double.
 #include <gtest/gtest.h>
 
@@ -10,45 +10,9 @@
 #include "fft/layout.h"
 #include "programs.hpp"
 #include "run_program.hpp"
+#include "tools/table_text.hpp"
 
 namespace {
-
-// The entries of an emitted table, read back from their text: a sign column
-// (a space or '-'), "0x" and hex digits. Fails the test on any other shape,
-// or when the count differs from the declared length.
-std::vector<long long> parse_entries(const std::string& text, int bits) {
-  std::vector<long long> entries;
-  int half = -1;
-  const std::string type = bits == 16 ? "short" : "int";
-  const std::string declaration = "const " + type + " w[2 * ";
-  const std::size_t at = text.find(declaration);
-  EXPECT_NE(at, std::string::npos);
-  if (at == std::string::npos) return entries;
-  EXPECT_EQ(std::sscanf(text.c_str() + at + declaration.size(), "%d] =\n{\n", &half), 1);
-  std::size_t pos = text.find("{\n", at) + 2;
-  const std::size_t digits = bits / 4;
-  while (true) {
-    EXPECT_EQ(text.compare(pos, 4, "    "), 0) << "at byte " << pos;
-    pos += 4;
-    while (true) {
-      const char sign = text[pos];
-      EXPECT_TRUE(sign == ' ' || sign == '-') << "at byte " << pos;
-      EXPECT_EQ(text.compare(pos + 1, 2, "0x"), 0) << "at byte " << pos;
-      const std::string hex = text.substr(pos + 3, digits);
-      EXPECT_EQ(hex.find_first_not_of("0123456789ABCDEF"), std::string::npos) << hex;
-      const long long magnitude = std::stoll(hex, nullptr, 16);
-      entries.push_back(sign == '-' ? -magnitude : magnitude);
-      pos += 3 + digits;
-      if (text.compare(pos, 2, ", ") != 0) break;
-      pos += 2;
-    }
-    if (text.compare(pos, 2, ",\n") != 0) break;
-    pos += 2;
-  }
-  EXPECT_EQ(text.substr(pos), "\n};\n");
-  EXPECT_EQ(static_cast<int>(entries.size()), 2 * half);
-  return entries;
-}
 
 // sin and cos of 2*pi*x/n, with x reduced exactly to the first octant so that
 // the long double argument is at most pi/4.
@@ -73,13 +37,17 @@ class ExactEntries : public testing::TestWithParam<Program> {};
 
 TEST_P(ExactEntries, MatchLongDoubleForEverySize) {
   const Program& p = GetParam();
-  const long double scale = std::stold(p.scale_text);
-  const long double max = p.entry_bits == 16 ? 32767.0L : 2147483647.0L;
+  const long double scale = std::stold(p.default_scale_text);
+  const long double max = p.entry_width == 16 ? 32767.0L : 2147483647.0L;
   long double closest = 1;  // nearest approach of a scaled term to a nonzero integer
   for (int n = 16; n <= 32768; n *= 2) {
     const ProgramRun run = run_program(p.name, {std::to_string(n)});
     ASSERT_EQ(run.status, 0);
-    const std::vector<long long> entries = parse_entries(run.out, p.entry_bits);
+    TableText table;
+    std::string error;
+    ASSERT_TRUE(read_table_text(run.out, &table, &error)) << "N = " << n << ": " << error;
+    ASSERT_EQ(table.entry_width, p.entry_width) << "N = " << n;
+    const std::vector<long long> entries(table.entries.begin(), table.entries.end());
     std::vector<long long> want(entries.size(), 0x7FFFFFFFLL + 1);
     int stage_start = 0;
     for (int j = 1; j < n / 4; j *= 4) {
@@ -87,7 +55,7 @@ TEST_P(ExactEntries, MatchLongDoubleForEverySize) {
         for (int r = 1; r <= 3; ++r) {
           long double terms[2];
           sin_cos(static_cast<long long>(r) * b * j, n, &terms[0], &terms[1]);
-          const int slot = twiddle_slot(stage_start, b, r, p.paired);
+          const int slot = twiddle_slot(stage_start, b, r, p.layout);
           for (int c = 0; c < 2; ++c) {
             const long double term = scale * terms[c];
             const long double nearest = std::round(term);

@@ -48,7 +48,7 @@ void write_file(const std::string& path, const std::string& text) {
 TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
   const Program& p = GetParam();
   // The object file whose extern w has the program's element type.
-  const char* check_main = p.entry_bits == 16 ? WFAC_CHECK_MAIN_16 : WFAC_CHECK_MAIN_32;
+  const char* check_main = p.entry_width == 16 ? WFAC_CHECK_MAIN_16 : WFAC_CHECK_MAIN_32;
   namespace fs = std::filesystem;
   const fs::path dir =
       fs::temp_directory_path() / ("wfac_fft_" + std::to_string(std::random_device{}()));
@@ -56,7 +56,7 @@ TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
   const std::string source = (dir / "table.c").string(),
                     object = (dir / ("table" WFAC_OBJECT_SUFFIX)).string(),
                     check = (dir / ("check" WFAC_EXE_SUFFIX)).string();
-  for (const char* scale : {p.scale_text, "1000"}) {
+  for (const char* scale : {p.default_scale_text, "1000"}) {
     for (int n = 16; n <= 4096; n *= 2) {
       const std::string size = std::to_string(n);
       SCOPED_TRACE(std::string(p.name) + " -s " + scale + " " + size);
@@ -71,7 +71,7 @@ TEST_P(CompiledTable, DrivesRadix4FftForEverySizeTo4096) {
           run_command(WFAC_C_COMPILER, link_command({object, check_main, WFAC_RADIX4}, check));
       ASSERT_EQ(link.status, 0) << link.err;
 
-      const ProgramRun run = run_command(check, {size, scale, p.paired ? "1" : "0"});
+      const ProgramRun run = run_command(check, {size, scale, std::to_string(p.layout)});
       ASSERT_EQ(run.status, 0) << run.err;
       const double error = std::stod(run.out);
       EXPECT_LE(error, fft_error_bound(n, std::stod(scale)));
@@ -91,8 +91,8 @@ TEST(Radix4Check, RejectsCorruptedTables) {
   const int count = generate_twiddles_6(six.data(), n, scale);
   generate_twiddles_12(twelve.data(), n, scale);
   const double bound = fft_error_bound(n, scale);
-  ASSERT_LE(fft_relative_error(six.data(), 0, 0, n, scale), bound);
-  ASSERT_LE(fft_relative_error(twelve.data(), 0, 1, n, scale), bound);
+  ASSERT_LE(fft_relative_error(six.data(), 0, 6, n, scale), bound);
+  ASSERT_LE(fft_relative_error(twelve.data(), 0, 12, n, scale), bound);
 
   std::vector<int16_t> conjugate = six, swapped = six, one_zeroed = six;
   for (int i = 0; i < count; i += 2) {
@@ -103,16 +103,16 @@ TEST(Radix4Check, RejectsCorruptedTables) {
   struct Case {
     const char* what;
     const int16_t* table;
-    int paired;
+    int layout;
   } cases[] = {
-      {"sines negated", conjugate.data(), 0},
-      {"sine and cosine swapped", swapped.data(), 0},
-      {"one cosine zeroed", one_zeroed.data(), 0},
-      {"paired table read as six-entry", twelve.data(), 0},
-      {"six-entry table read as paired", six.data(), 1},
+      {"sines negated", conjugate.data(), 6},
+      {"sine and cosine swapped", swapped.data(), 6},
+      {"one cosine zeroed", one_zeroed.data(), 6},
+      {"paired table read as six-entry", twelve.data(), 6},
+      {"six-entry table read as paired", six.data(), 12},
   };
   for (const Case& c : cases) {
-    const double error = fft_relative_error(c.table, 0, c.paired, n, scale);
+    const double error = fft_relative_error(c.table, 0, c.layout, n, scale);
     EXPECT_GT(error, 100 * bound) << c.what;
     std::printf("%s: relative error %.3g, bound %.3g\n", c.what, error, bound);
   }

@@ -105,8 +105,8 @@ TEST(Generators, TwelveEntryGroupsPairTheSixEntryButterflies) {
         for (int u = 0; u < q / j; ++u) {
           for (int m = 0; m < 3; ++m) {
             for (int c = 0; c < 2; ++c) {
-              ASSERT_EQ(t12[twiddle_slot(stage, u, m + 1, 1) + c],
-                        t6[twiddle_slot(stage, u, m + 1, 0) + c])
+              ASSERT_EQ(t12[twiddle_slot(stage, u, m + 1, 12) + c],
+                        t6[twiddle_slot(stage, u, m + 1, 6) + c])
                   << "N = " << n << ", stride " << j << ", butterfly " << u * j;
             }
           }

@@ -1,5 +1,5 @@
 /* Linked with a table compiled from a program's output: transforms with it
- * and prints the relative error. Usage: check N scale paired */
+ * and prints the relative error. Usage: check N scale layout */
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -11,7 +11,7 @@ int main(int argc, char **argv) {
   if (argc != 4) return 2;
   const int n = atoi(argv[1]);
   const double scale = atof(argv[2]);
-  const int paired = atoi(argv[3]);
-  printf("%.17g\n", fft_relative_error(w, sizeof w[0] == 4, paired, n, scale));
+  const int layout = atoi(argv[3]);
+  printf("%.17g\n", fft_relative_error(w, sizeof w[0] == 4, layout, n, scale));
   return 0;
 }

@@ -8,10 +8,11 @@
 #ifndef WFAC_TEST_LAYOUT_H
 #define WFAC_TEST_LAYOUT_H
 
-/* paired: the twelve-entry layout, where butterflies 2g and 2g + 1 share
- * group g and, for each r, the first one's pair comes before the second's. */
-static inline int twiddle_slot(int stage_start, int b, int r, int paired) {
-  if (paired) return stage_start + 12 * (b / 2) + 4 * (r - 1) + 2 * (b % 2);
+/* layout: the entries of a group, 6 (one butterfly) or 12 (the twelve-entry
+ * layout, where butterflies 2g and 2g + 1 share group g and, for each r, the
+ * first one's pair comes before the second's). */
+static inline int twiddle_slot(int stage_start, int b, int r, int layout) {
+  if (layout == 12) return stage_start + 12 * (b / 2) + 4 * (r - 1) + 2 * (b % 2);
   return stage_start + 6 * b + 2 * (r - 1);
 }
 

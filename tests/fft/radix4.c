@@ -22,7 +22,7 @@ int frequency_at(int p, int len) {
 
 /* In place, over re/im: one twiddled radix-4 pass per stride j < n/4, then a
  * radix-4 (n a power of 4) or radix-2 pass without twiddles. */
-void fft_radix4(double *re, double *im, int n, const void *w, int wide, int paired, double scale) {
+void fft_radix4(double *re, double *im, int n, const void *w, int wide, int layout, double scale) {
   int stage_start = 0;
   int j = 1;
   for (; j < n / 4; j *= 4) {
@@ -42,7 +42,7 @@ void fft_radix4(double *re, double *im, int n, const void *w, int wide, int pair
         im[p0] = yi[0];
         for (int r = 1; r <= 3; ++r) {
           /* W = cos - i sin of the angle 2 pi r b j / n */
-          const int slot = twiddle_slot(stage_start, b, r, paired);
+          const int slot = twiddle_slot(stage_start, b, r, layout);
           const double s = entry(w, wide, slot, scale), c = entry(w, wide, slot + 1, scale);
           re[at[r]] = yr[r] * c + yi[r] * s;
           im[at[r]] = yi[r] * c - yr[r] * s;
@@ -76,7 +76,7 @@ void fft_radix4(double *re, double *im, int n, const void *w, int wide, int pair
   }
 }
 
-double fft_relative_error(const void *w, int wide, int paired, int n, double scale) {
+double fft_relative_error(const void *w, int wide, int layout, int n, double scale) {
   const double pi = 3.14159265358979323846;
   double *re = malloc(sizeof(double) * n), *im = malloc(sizeof(double) * n);
   double *xr = malloc(sizeof(double) * n), *xi = malloc(sizeof(double) * n);
@@ -90,7 +90,7 @@ double fft_relative_error(const void *w, int wide, int paired, int n, double sca
     cosine[k] = cos(2 * pi * k / n);
     sine[k] = sin(2 * pi * k / n);
   }
-  fft_radix4(re, im, n, w, wide, paired, scale);
+  fft_radix4(re, im, n, w, wide, layout, scale);
 
   double largest = 0, worst = 0;
   for (int p = 0; p < n; ++p) {

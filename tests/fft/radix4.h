@@ -10,14 +10,14 @@ extern "C" {
 /* Transforms re/im (n points) in place with the table w: entries of 16
  * bits, of 32 bits when wide is 1, or doubles when it is 2, each divided by
  * scale. The output at position p is the frequency frequency_at(p, n). */
-void fft_radix4(double *re, double *im, int n, const void *w, int wide, int paired, double scale);
+void fft_radix4(double *re, double *im, int n, const void *w, int wide, int layout, double scale);
 int frequency_at(int p, int n);
 
 /* Transforms a fixed pseudo-random input of n points with the table w
  * (16-bit entries, or 32-bit when wide), each entry divided by scale, and
  * returns the largest error of any output against a direct DFT, relative to
  * the largest output. */
-double fft_relative_error(const void *w, int wide, int paired, int n, double scale);
+double fft_relative_error(const void *w, int wide, int layout, int n, double scale);
 
 /* What the twiddles' quantisation alone can explain: each entry is off by
  * less than 1/scale (truncation, or saturation of a cosine of 1), which

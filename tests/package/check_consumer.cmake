@@ -61,8 +61,13 @@ if(MODE STREQUAL "bad_calls")
   set(taken "which compilers, linkers or start-up code take for")
   set(path_it "OUTPUT must be a path without double quotes, semicolons, '#', '??', '$<' or line breaks, not")
   set(scale_it "SCALE must be a decimal number of at least 1 (digits, an optional fraction and an optional exponent, such as 16384, 1000.5 or 1e6), not")
+  # The programs of cmake/WfacPrograms.cmake, in its order: "a, b or c".
+  _wfac_programs(programs)
+  list(POP_BACK programs last)
+  list(JOIN programs ", " programs)
+  set(program_it "PROGRAM must be ${programs} or ${last}, not")
   foreach(case
-      "PROGRAM|xwfac_hw_gen|PROGRAM must be wfac_hw_gen, wfac_ww_gen or wfac_hh_gen, not 'xwfac_hw_gen'"
+      "PROGRAM|xwfac_hw_gen|${program_it} 'xwfac_hw_gen'"
       "NAME|9lives|NAME must be a C identifier (letters, digits and underscores, not starting with a digit), not '9lives'"
       "NAME|int|NAME 'int' is a keyword of C or C++, ${name_it}"
       "NAME|__w|NAME '__w' is reserved for the compiler and its library (two leading underscores, or an underscore and a capital letter), ${name_it}"

@@ -1,5 +1,7 @@
 # Helpers of the packaging checks.
 cmake_minimum_required(VERSION 3.22...4.3)
+# The table programs: _wfac_programs(<var>) and _wfac_program_facts().
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/WfacPrograms.cmake")
 
 # Runs a command; sets status, output (standard output and error) and flat
 # (the output with each run of white space as one space, so that a message
@@ -26,17 +28,20 @@ function(expect_failure what text)
   endif()
 endfunction()
 
-# Installs the wfac build WFAC_BUILD into prefix and checks what it holds;
-# EXE is the programs' file suffix, CONFIG the build's configuration.
+# Installs the wfac build WFAC_BUILD into prefix and checks what it holds:
+# each program and its man page, among others; EXE is the programs' file
+# suffix, CONFIG the build's configuration.
 function(install_wfac prefix)
   run("${CMAKE_COMMAND}" --install "${WFAC_BUILD}" --prefix "${prefix}" --config "${CONFIG}")
   expect_ok("cmake --install")
-  foreach(file bin/wfac_hw_gen${EXE} bin/wfac_ww_gen${EXE} bin/wfac_hh_gen${EXE}
-          bin/wfac_check_image${EXE} share/man/man1/wfac_check_image.1
-          share/man/man1/wfac_hw_gen.1 share/man/man1/wfac_ww_gen.1 share/man/man1/wfac_hh_gen.1
-          share/man/man7/wfac.7 share/doc/wfac/README.md
+  _wfac_programs(programs)
+  set(files "")
+  foreach(program IN LISTS programs ITEMS wfac_check_image)
+    list(APPEND files bin/${program}${EXE} share/man/man1/${program}.1)
+  endforeach()
+  foreach(file ${files} share/man/man7/wfac.7 share/doc/wfac/README.md
           lib/cmake/wfac/wfacConfig.cmake lib/cmake/wfac/wfacConfigVersion.cmake
-          lib/pkgconfig/wfac.pc share/wfac/wfac.mk)
+          lib/cmake/wfac/WfacPrograms.cmake lib/pkgconfig/wfac.pc share/wfac/wfac.mk)
     if(NOT EXISTS "${prefix}/${file}")
       message(FATAL_ERROR "not installed: ${file}")
     endif()
@@ -58,25 +63,19 @@ function(find_built var dir file)
 endfunction()
 
 # Sets var to the entries of the table that program (a path) writes for the
-# arguments that follow, as signed decimal numbers.
+# arguments that follow, as signed decimal numbers, read by PRINT_ENTRIES
+# (the test tool wfac_print_entries).
 function(program_entries var program)
-  execute_process(COMMAND "${program}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE text)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${program} ${ARGN} failed (${status})")
+  if(NOT EXISTS "${PRINT_ENTRIES}")
+    message(FATAL_ERROR "PRINT_ENTRIES, the built wfac_print_entries, is '${PRINT_ENTRIES}'")
   endif()
-  string(FIND "${text}" "{" at)
-  string(SUBSTRING "${text}" ${at} -1 body)
-  string(REGEX MATCHALL "[ -]0x[0-9A-F]+" found "${body}")
-  set(entries "")
-  foreach(entry IN LISTS found)
-    string(SUBSTRING "${entry}" 1 -1 magnitude)
-    if(entry MATCHES "^-")
-      math(EXPR value "-${magnitude}")
-    else()
-      math(EXPR value "${magnitude}")
-    endif()
-    list(APPEND entries ${value})
-  endforeach()
+  execute_process(COMMAND "${program}" ${ARGN} COMMAND "${PRINT_ENTRIES}"
+                  RESULTS_VARIABLE statuses OUTPUT_VARIABLE text ERROR_VARIABLE err)
+  if(NOT statuses STREQUAL "0;0")
+    message(FATAL_ERROR "${program} ${ARGN} | wfac_print_entries failed (${statuses}):\n${err}")
+  endif()
+  string(REGEX REPLACE "\n$" "" text "${text}")
+  string(REPLACE "\n" ";" entries "${text}")
   set(${var} "${entries}" PARENT_SCOPE)
 endfunction()
 

@@ -24,7 +24,8 @@ set(CONFIG Release)
 # empty argument and 64). The programs differ in usage text, bound and
 # entry width, so each runs the whole table.
 set(cases "")
-foreach(program wfac_hh_gen wfac_hw_gen wfac_ww_gen)
+_wfac_programs(programs)
+foreach(program IN LISTS programs)
   foreach(args
       "|16" "|64" "|32768" "|-s|1000|256" "|/S12345.678|128" "|-s|0.5|-s|3|32"
       "" "|-s" "|-s|" "|-s0|64" "|-s|-1|64" "|-s|nan|64" "|-x|64" "|-" "|abc" "||64"
