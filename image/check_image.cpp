@@ -447,15 +447,17 @@ void prove_tables(const ElfFile& f, const CheckOptions& options,
   }
   if (waiting.empty()) return;
   const Sym* stop = elf_find_symbol(f, options.until);
-  std::vector<const Sym*> skip;
-  for (const std::string& function : options.skip) skip.push_back(elf_find_symbol(f, function));
+  ProofStop at{0, options.until, {}, options.instruction_budget, options.wall_clock_ms};
+  for (const std::string& function : options.skip)
+    at.skip.push_back(elf_find_symbol(f, function));
   ProofOutcome run;
   Unproved why;
   if (stop == nullptr) {
     why.reason = "the image defines no " + options.until + " to run its start-up code to";
     why.hint = "--until SYMBOL names a symbol that start-up code reaches after it copies data";
   } else {
-    run = prove_at_startup(f, stop->st_value, options.until, skip, ranges);
+    at.address = stop->st_value;
+    run = prove_at_startup(f, at, ranges);
     if (!run.can_run) {
       why.reason = "start-up code decides, and this wfac_check_image cannot run " + run.machine +
                    " code";

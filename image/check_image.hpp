@@ -4,6 +4,7 @@
 // (image/elf.hpp) reads; this decides.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct CheckOptions {
   std::vector<std::string> skip;          // functions that return at once during it
   std::vector<std::string> assume_copied;  // sections taken as copied without a run
   std::vector<MemoryView> flash;           // the files that are programmed
+  // The bounds of each run of the start-up code.
+  std::uint64_t instruction_budget = 100000000;
+  unsigned wall_clock_ms = 10000;
 };
 
 // Checks every table in the image; sets lines[i] to the report of

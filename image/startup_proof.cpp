@@ -40,18 +40,18 @@ StartupImage startup_image(const ElfFile& f) {
 
 bool startup_proof_built() { return !startup_emulator_name().empty(); }
 
-ProofOutcome prove_at_startup(const ElfFile& file, std::uint64_t stop_address,
-                              const std::string& stop_name,
-                              const std::vector<const elf::Sym*>& skip,
+ProofOutcome prove_at_startup(const ElfFile& file, const ProofStop& stop,
                               const std::vector<ProofRange>& ranges) {
   ProofOutcome outcome{};
   const StartupImage image = startup_image(file);
   outcome.can_run = startup_can_emulate(image, &outcome.machine);
   if (!outcome.can_run) return outcome;
   StartupOptions options;
-  options.stop_address = stop_address;
-  options.stop_name = stop_name;
-  for (const elf::Sym* s : skip)
+  options.stop_address = stop.address;
+  options.stop_name = stop.name;
+  options.instruction_budget = stop.instruction_budget;
+  options.wall_clock_ms = stop.wall_clock_ms;
+  for (const elf::Sym* s : stop.skip)
     if (s != nullptr) options.skip.emplace_back(std::string(s->name), s->st_value);
   std::vector<StartupRange> wanted;
   for (const ProofRange& r : ranges) wanted.push_back(StartupRange{r.address, r.size});

@@ -27,10 +27,16 @@ struct ProofOutcome {
 // emulator), and its one-line description for the configure step and -h.
 bool startup_proof_built();
 
-// Runs the image from its entry point to stop_address (the symbol
-// stop_name) twice, returning at once from each function in skip, and
-// reads each range at the stop.
-ProofOutcome prove_at_startup(const ElfFile& file, std::uint64_t stop_address,
-                              const std::string& stop_name,
-                              const std::vector<const elf::Sym*>& skip,
+// Where a run stops and how long it may take.
+struct ProofStop {
+  std::uint64_t address;  // the symbol's value
+  std::string name;
+  std::vector<const elf::Sym*> skip;  // functions that return at once
+  std::uint64_t instruction_budget;
+  unsigned wall_clock_ms;
+};
+
+// Runs the image from its entry point to the stop twice, and reads each
+// range there.
+ProofOutcome prove_at_startup(const ElfFile& file, const ProofStop& stop,
                               const std::vector<ProofRange>& ranges);
