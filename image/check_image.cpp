@@ -1,29 +1,18 @@
 #include "image/check_image.hpp"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 
 #include "flash/flash_file.hpp"
+#include "image/format.hpp"
 #include "image/read_file.hpp"
 #include "image/startup_proof.hpp"
 
 namespace {
 
 using namespace elf;
-
-std::string format(const char* pattern, ...) {
-  char text[1024];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(text, sizeof text, pattern, args);
-  va_end(args);
-  return text;
-}
-
-unsigned long long ull(std::uint64_t value) { return static_cast<unsigned long long>(value); }
 
 bool starts_with(std::string_view text, const char* prefix) {
   return text.compare(0, std::strlen(prefix), prefix) == 0;

@@ -1,16 +1,17 @@
 #include "image/elf.hpp"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include "image/format.hpp"
 
 namespace {
 
 using namespace elf;
 
-// The structures of the file as the specification lays them out, one per
+// The structures of the file as the System V ABI lays them out, one per
 // class, each field its bytes in the file's byte order: the compiler gives
-// the offsets, and the static_asserts hold them to the specification's
+// the offsets, and the static_asserts hold them to the ABI's
 // sizes.
 template <std::size_t N>
 using Field = unsigned char[N];
@@ -101,17 +102,6 @@ struct Class64 {
   }
   static std::uint32_t r_sym(std::uint64_t info) { return static_cast<std::uint32_t>(info >> 32); }
 };
-
-std::string format(const char* pattern, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(text, sizeof text, pattern, args);
-  va_end(args);
-  return text;
-}
-
-unsigned long long ull(std::uint64_t value) { return static_cast<unsigned long long>(value); }
 
 std::uint64_t value_of(bool big_endian, const unsigned char* p, std::size_t bytes) {
   std::uint64_t value = 0;

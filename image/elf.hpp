@@ -1,4 +1,4 @@
-// Reading a linked ELF image held in memory, as the ELF specification
+// Reading a linked ELF image held in memory, as the System V ABI
 // names its parts: the file header, the section and program headers, the
 // symbol table and the dynamic relocations, of either class and byte
 // order, any machine. Everything is read and checked once, up front:
@@ -17,7 +17,7 @@
 
 namespace elf {
 
-// The constants this reader uses, with their names in the specification
+// The constants this reader uses, with their names in the System V ABI
 // (and in the processor supplements for the machine-specific ones).
 enum : std::uint32_t {
   ET_REL = 1,

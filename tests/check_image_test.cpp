@@ -55,7 +55,7 @@ std::size_t table_offset(const std::string& bytes, const TableFiles& t) {
 }
 
 // The host's images are 64-bit and little-endian: the fields below are
-// Elf64's, at the offsets the ELF specification gives.
+// Elf64's, at the offsets the System V ABI gives.
 void put(std::string* bytes, std::uint64_t offset, std::uint64_t value, int size) {
   for (int i = 0; i < size; ++i) (*bytes)[offset + static_cast<unsigned>(i)] = static_cast<char>(value >> (8 * i));
 }
