@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#if defined(__GNUC__) || defined(__clang__)
+// mingw-w64's C++ runtime formats as C99 does (%zu, %llu), not as msvcrt.
+#if defined(__MINGW32__) && !defined(__clang__)
+#define WFAC_PRINTF_LIKE __attribute__((format(gnu_printf, 1, 2)))
+#elif defined(__GNUC__) || defined(__clang__)
 #define WFAC_PRINTF_LIKE __attribute__((format(printf, 1, 2)))
 #else
 #define WFAC_PRINTF_LIKE
