@@ -49,40 +49,11 @@ function(wfac_check_image target)
   if(until AND NOT "UNTIL" IN_LIST args)
     list(APPEND options --until "${until}")
   endif()
-  if(NOT CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
-    # CMake tells ELF, Mach-O and XCOFF from the compiler's output, and
-    # calls the rest Unknown.
-    if(WIN32 OR CYGWIN)
-      set(format "PE (Windows)")
-    elseif(APPLE OR CMAKE_EXECUTABLE_FORMAT STREQUAL "MACHO")
-      set(format "Mach-O")
-    elseif(CMAKE_EXECUTABLE_FORMAT MATCHES "^(|Unknown)$")
-      set(format "of a format that CMake cannot tell")
-    else()
-      set(format "${CMAKE_EXECUTABLE_FORMAT}")
-    endif()
-    message(FATAL_ERROR "${call}: the images of this platform are ${format}, and "
-                        "wfac_check_image reads ELF images only")
-  endif()
-  get_property(earlier TARGET "${target}" PROPERTY WFAC_CHECK_OPTIONS SET)
-  if(earlier)
-    get_target_property(earlier "${target}" WFAC_CHECK_OPTIONS)
-    if(NOT earlier STREQUAL options)
-      get_target_property(where "${target}" WFAC_CHECK_CALLED)
-      message(FATAL_ERROR "${call}: ${where} checks '${target}' with other options; "
-                          "call it once for each target")
-    endif()
+  _wfac_require_elf_images("${call}")
+  _wfac_check_image_record("${call}" "${target}" "${options}" first)
+  if(NOT first)
     return()
   endif()
-  set_target_properties("${target}" PROPERTIES WFAC_CHECK_CALL "${call}"
-    WFAC_CHECK_CALLED "${call} in ${CMAKE_CURRENT_LIST_FILE}")
-  set_property(TARGET "${target}" PROPERTY WFAC_CHECK_OPTIONS "${options}")
-  # The tables are known once every folder has been read. A deferred call
-  # reads its arguments' variables when it runs: the name goes in as text.
-  set_property(TARGET "${target}" PROPERTY WFAC_CHECK_TABLES "")
-  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [==[${CMAKE_SOURCE_DIR}]==] CALL
-                            _wfac_check_image_tables [==[${target}]==])")
-
   # A file that changes only when the options do, so that new options
   # check again.
   string(REPLACE ";" "\n" text "${options}\n")
@@ -94,9 +65,69 @@ function(wfac_check_image target)
   if(NOT written STREQUAL text)
     file(WRITE "${options_file}" "${text}")
   endif()
-  # After the project's own POST_BUILD steps, which only the folder that
-  # creates the target can add: at the end of that folder while it is
-  # read, or else in a target of this folder's that follows the link.
+  _wfac_check_image_schedule("${call}" "${target}" "${binary_dir}" "${options_file}" checked)
+  if(TARGET wfac_host_programs)
+    add_dependencies("${checked}" wfac_host_programs)
+  else()
+    get_target_property(checker wfac::wfac_check_image ALIASED_TARGET)
+    if(checker)
+      add_dependencies("${checked}" "${checker}")
+    endif()
+  endif()
+endfunction()
+
+# Stops configure where the platform's images are not ELF, the only ones
+# wfac_check_image reads.
+function(_wfac_require_elf_images call)
+  if(CMAKE_EXECUTABLE_FORMAT STREQUAL "ELF")
+    return()
+  endif()
+  # CMake tells ELF, Mach-O and XCOFF from the compiler's output, and calls
+  # the rest Unknown.
+  if(WIN32 OR CYGWIN)
+    set(format "PE (Windows)")
+  elseif(APPLE OR CMAKE_EXECUTABLE_FORMAT STREQUAL "MACHO")
+    set(format "Mach-O")
+  elseif(CMAKE_EXECUTABLE_FORMAT MATCHES "^(|Unknown)$")
+    set(format "of a format that CMake cannot tell")
+  else()
+    set(format "${CMAKE_EXECUTABLE_FORMAT}")
+  endif()
+  message(FATAL_ERROR "${call}: the images of this platform are ${format}, and "
+                      "wfac_check_image reads ELF images only")
+endfunction()
+
+# Records the call's options on target and schedules the collection of its
+# tables; sets first_var to false when an earlier call already checks it
+# with the same options, and stops configure when with others.
+function(_wfac_check_image_record call target options first_var)
+  get_property(earlier TARGET "${target}" PROPERTY WFAC_CHECK_OPTIONS SET)
+  if(earlier)
+    get_target_property(earlier "${target}" WFAC_CHECK_OPTIONS)
+    if(NOT earlier STREQUAL options)
+      get_target_property(where "${target}" WFAC_CHECK_CALLED)
+      message(FATAL_ERROR "${call}: ${where} checks '${target}' with other options; "
+                          "call it once for each target")
+    endif()
+    set(${first_var} FALSE PARENT_SCOPE)
+    return()
+  endif()
+  set_target_properties("${target}" PROPERTIES WFAC_CHECK_CALL "${call}"
+    WFAC_CHECK_CALLED "${call} in ${CMAKE_CURRENT_LIST_FILE}")
+  set_property(TARGET "${target}" PROPERTY WFAC_CHECK_OPTIONS "${options}")
+  # The tables are known once every folder has been read. A deferred call
+  # reads its arguments' variables when it runs: the name goes in as text.
+  set_property(TARGET "${target}" PROPERTY WFAC_CHECK_TABLES "")
+  cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY [==[${CMAKE_SOURCE_DIR}]==] CALL
+                            _wfac_check_image_tables [==[${target}]==])")
+  set(${first_var} TRUE PARENT_SCOPE)
+endfunction()
+
+# Runs the check after the project's own POST_BUILD steps of target, which
+# only the folder that creates it can add: at the end of that folder while
+# it is read, or else in a target of this folder's that follows the link.
+# Sets checked_var to the target whose build runs the check.
+function(_wfac_check_image_schedule call target binary_dir options_file checked_var)
   get_target_property(armed "${target}" WFAC_CHECK_ARMED)
   _wfac_folder_is_open(open "${binary_dir}")
   if(armed OR open)
@@ -106,18 +137,10 @@ function(wfac_check_image target)
                                 _wfac_check_image_arm [==[${target}]==])")
     endif()
     set_property(TARGET "${target}" APPEND PROPERTY LINK_DEPENDS "${options_file}")
-    set(checked "${target}")
+    set(${checked_var} "${target}" PARENT_SCOPE)
   else()
-    set(checked "${target}_wfac_check")
-    _wfac_check_image_target("${call}" "${target}" "${checked}" "${options_file}")
-  endif()
-  if(TARGET wfac_host_programs)
-    add_dependencies("${checked}" wfac_host_programs)
-  else()
-    get_target_property(checker wfac::wfac_check_image ALIASED_TARGET)
-    if(checker)
-      add_dependencies("${checked}" "${checker}")
-    endif()
+    _wfac_check_image_target("${call}" "${target}" "${target}_wfac_check" "${options_file}")
+    set(${checked_var} "${target}_wfac_check" PARENT_SCOPE)
   endif()
 endfunction()
 
