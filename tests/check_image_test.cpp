@@ -131,6 +131,76 @@ TEST(CheckImage, RefusedCommandLines) {
   EXPECT_EQ(help.out.rfind("Usage: wfac_check_image [OPTION]... IMAGE TABLE...\n", 0), 0u) << help.out;
 }
 
+// The files flashed from the image, made by objcopy beside it: each must
+// hold each table where the image loads it from, or the table fails.
+TEST(CheckImage, FlashedFiles) {
+  if (!WFAC_FLASH_FIXTURES) GTEST_SKIP() << "no objcopy, or not an ELF host";
+  const std::string header = kTables + "/w_fixture16.h";
+  const std::string image = kFixture;
+  ElfFile f;
+  std::string error;
+  const std::string bytes = read_all(kFixture);
+  ASSERT_TRUE(elf_read(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &f,
+                       &error));
+  const std::uint64_t rodata = f.sections[section_index(f, ".rodata")].sh_addr;
+  char at[32];
+  std::snprintf(at, sizeof at, "@0x%llx", static_cast<unsigned long long>(rodata));
+  // The .rodata binary with the table's entry 1 changed.
+  std::string changed = read_all(image + ".rodata.bin");
+  const std::size_t entry1 = table_offset(changed, table("w_fixture16")) + 2;
+  changed[entry1] = static_cast<char>(changed[entry1] ^ 1);
+  const std::string changed_file = std::string(WFAC_EMPTY_DIR) + "/changed.bin";
+  FILE* out = std::fopen(changed_file.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  ASSERT_EQ(std::fwrite(changed.data(), 1, changed.size(), out), changed.size());
+  ASSERT_EQ(std::fclose(out), 0);
+  const std::string ok = "w_fixture16: 240 bytes at 0x[0-9a-f]+ in \\.rodata, aligned 8: ok, as the "
+                         "system loads it; ";
+  const struct {
+    std::vector<std::string> flash;
+    int status;
+    std::string out;  // a regex
+    std::string err_end;
+  } cases[] = {
+      {{image + ".srec"}, 0, ok + ".*\\.srec holds it\n", ""},
+      {{image + ".srec", image + ".rodata.bin" + at}, 0, ok + ".*\\.srec and .*\\.rodata\\.bin hold it\n",
+       ""},
+      // objcopy -j .text, and a binary given the wrong address.
+      {{image + ".text.srec"}, 1,
+       "w_fixture16: loaded from 0x[0-9a-f]+, which .*\\.text\\.srec \\(0x[0-9a-f]+\xe2\x80\x93"
+       "0x[0-9a-f]+\\) does not cover: the flashed image lacks the table\n",
+       ""},
+      {{image + ".srec", image + ".rodata.bin@0x100"}, 1,
+       "w_fixture16: loaded from 0x[0-9a-f]+, which .*rodata\\.bin \\(0x00000100\xe2\x80\x93"
+       "0x[0-9a-f]+\\) does not cover: the flashed image lacks the table\n",
+       ""},
+      {{changed_file + at}, 1,
+       "w_fixture16: entry 1 is 0x7FFE in .*changed\\.bin \\(at 0x[0-9a-f]+\\), 0x7FFF in the table\n",
+       ""},
+      // A raw binary needs its address; a damaged file is named.
+      {{image + ".bin"}, 2, "",
+       "ERROR:  --flash " + image + ".bin: not an Intel HEX, S-record or UF2 file; a raw binary is "
+       "given with its load address, as " + image + ".bin@ADDRESS\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args;
+    for (const std::string& file : c.flash) {
+      args.push_back("--flash");
+      args.push_back(file);
+    }
+    args.push_back(image);
+    args.push_back(header);
+    const ProgramRun run = run_command(WFAC_CHECK_IMAGE, args);
+    EXPECT_EQ(run.status, c.status) << c.out << run.err;
+    EXPECT_TRUE(std::regex_match(run.out, std::regex(c.out))) << run.out;
+    ASSERT_GE(run.err.size(), c.err_end.size());
+    EXPECT_EQ(run.err.substr(run.err.size() - c.err_end.size()), c.err_end);
+    if (c.err_end.empty()) {
+      EXPECT_EQ(run.err, "");
+    }
+  }
+}
+
 // Headers edited by hand: the alignment is read wherever it stands among
 // the attributes, and one that is not a power of 2 is refused.
 TEST(CheckImage, EditedHeaders) {
