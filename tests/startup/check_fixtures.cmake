@@ -38,13 +38,17 @@ if(emulated GREATER -1)
     "spin_clock|--assume-copied,.ccmram|0|${data}copied by start-up as \\.data, not run|${ccm}, aligned 8: ok, taken as copied \\(--assume-copied \\.ccmram\\), not run"
     "vendor_data|--skip,Reset_Handler|1|${data}copied by start-up as \\.data, not run|${ccm}: ${no_main}it jumps to 0xfffffffe, where the image holds no code${options_hint}"
     "fpu_init||0|${data}proved at main|${ccm}, aligned 8: ok, proved at main"
+    "zephyr_layout||0|w_data: 96 ${at} datas, aligned 8: ok, proved at main|w_ram: 240 ${at} datas, aligned 8: ok, proved at main"
     "riscv_data||1|${data}proved at main|w_ram: entry 0 is 0xA5A5 at main, the fill pattern of memory nothing wrote: start-up code does not copy \\.wtab from 0x[0-9a-f]+")
 else()
   set(cannot "cannot prove: start-up code decides, and this wfac_check_image cannot run")
+  set(region "copied by start-up between __data_region_start and __data_region_end, not run")
   set(cases
     "vendor_ccmram||1|${data}copied by start-up as \\.data, not run|${ccm}: ${cannot} Arm Cortex-M code. --assume-copied \\.ccmram takes it as copied once you have checked the start-up code by hand"
     "vendor_ccmram|--assume-copied,.ccmram|0|${data}copied by start-up as \\.data, not run|${ccm}, aligned 8: ok, taken as copied \\(--assume-copied \\.ccmram\\), not run"
-    "riscv_data||1|${data}copied by start-up as \\.data, not run|w_ram: 240 ${at} \\.wtab: ${cannot} RISC-V \\(32-bit\\) code[^\n]*")
+    "riscv_data||1|${data}copied by start-up as \\.data, not run|w_ram: 240 ${at} \\.wtab: ${cannot} RISC-V \\(32-bit\\) code[^\n]*"
+    # Zephyr's bss lies before its data region, and _end after it.
+    "zephyr_layout||0|w_data: 96 ${at} datas, aligned 8: ok, ${region}|w_ram: 240 ${at} datas, aligned 8: ok, ${region}")
 endif()
 
 file(STRINGS "${fixtures}/images.txt" built)

@@ -14,6 +14,8 @@
 #   fpu_init       vendor_ccmram, hard-float, whose  the table
 #                  SystemInit enables the FPU and
 #                  computes with it
+#   zephyr_layout  vendor_data under Zephyr's names, the table (both tables lie in the
+#                  with bss before the data region  data region it copies)
 #   riscv_data     rv32imac, copies .data only       what RAM held (not copied)
 # w_data is right in every image that arrives.
 #
@@ -97,6 +99,10 @@ if(ARM_GCC)
             "${OUT}/arm/w_data.wfac.c" "${OUT}/arm/w_ram.wfac.c" -T "${cmsis_script}")
   arm_image(spin_clock -DCOPY_CCMRAM -DWAIT_FOR_PLL ${vendor})
   arm_image(fpu_init -DCOPY_CCMRAM -DUSE_FPU -mfpu=fpv4-sp-d16 -mfloat-abi=hard ${vendor})
+  # Zephyr's names for what start-up code clears and copies, with bss
+  # before the data region.
+  arm_image(zephyr_layout "${here}/startup_stm32.S" "${here}/system_stm32.c" "${here}/main.c"
+            "${OUT}/arm/w_data.wfac.c" "${OUT}/arm/w_ram.wfac.c" -T "${here}/zephyr_layout.ld")
 endif()
 if(RISCV_GCC)
   write_tables(riscv .wtab)
