@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The accuracy table of the README and wfac(7): the error that each
+# The accuracy table of wfac(7) (ACCURACY): the error that each
 # program's quantised twiddles alone bring to a forward FFT (bench/accuracy.c),
 # for N = 64, 1024 and 32768, at the default scale and at 2^(width - 2),
 # about half of it (6 dB of headroom), on an impulse, a tone and noise; each

@@ -132,7 +132,7 @@ if(MESON)
 endif()
 
 # An upgrade unpacked over the install keeps its files' old times: make,
-# and Meson after the command the README gives, write every table again.
+# and Meson after the command of UPGRADES in wfac(7), write every table again.
 foreach(file lib/cmake/wfac/WfacVersion.cmake share/wfac/wfac.mk lib/pkgconfig/wfac.pc)
   file(READ "${prefix}/${file}" text)
   string(REGEX REPLACE "(set\\(WFAC_VERSION |WFAC_VERSION := |Version: )[0-9.]+" "\\199.0.0"
