@@ -12,7 +12,8 @@
 //   Only memory at a segment's run address where that segment is
 //   executable, or at a load address of an executable segment, runs code.
 // - Peripherals: memory that no segment covers is a peripheral where
-//     Arm Cortex-M: 0x40000000-0x5FFFFFFF and 0xE0000000-0xFFFFFFFF;
+//     Arm Cortex-M: 0x40000000-0x5FFFFFFF and 0xA0000000-0xFFFFFFFF (the
+//       Peripheral region, the Device regions and the system space);
 //     any other machine: a 256 MiB window (address >> 28) that no
 //     segment's run or load range touches.
 //   Each peripheral address reads as zero, then all ones, then zero, ...,

@@ -128,9 +128,12 @@ bool startup_in_segment(const StartupImage& image, std::uint64_t address, std::u
 
 bool startup_is_peripheral(const StartupMachine& machine, const StartupImage& image,
                            std::uint64_t address) {
+  // The M-profile's memory map: the Peripheral region, the Device
+  // regions (the RP2040's single-cycle I/O, for one, at 0xD0000000) and
+  // the system space.
   if (machine.cpu == StartupCpu::kCortexM)
     return (address >= 0x40000000 && address < 0x60000000) ||
-           (address >= 0xE0000000 && address <= 0xFFFFFFFF);
+           (address >= 0xA0000000 && address <= 0xFFFFFFFF);
   const std::uint64_t window = std::uint64_t{1} << 28;
   return !startup_in_segment(image, address & ~(window - 1), window);
 }
