@@ -439,7 +439,7 @@ void prove_tables(const ElfFile& f, const CheckOptions& options,
   ProofStop at{0, options.until, {}, options.instruction_budget, options.wall_clock_ms};
   for (const std::string& function : options.skip)
     at.skip.push_back(elf_find_symbol(f, function));
-  ProofOutcome run;
+  ProofOutcome run{};
   Unproved why;
   if (stop == nullptr) {
     why.reason = "the image defines no " + options.until + " to run its start-up code to";
