@@ -68,6 +68,16 @@ std::size_t section_index(const ElfFile& f, const char* name) {
   return 0;
 }
 
+// Appends a copy of section index's bytes to the image and points the
+// section header there.
+void point_section_at_copy(std::string* b, const ElfFile& f, std::size_t index) {
+  const elf::Shdr& s = f.sections[index];
+  const std::string copy = b->substr(s.sh_offset, s.sh_size);
+  const std::size_t moved = b->size();
+  *b += copy;
+  put(b, shdr(f, index) + 24, moved, 8);
+}
+
 TEST(CheckImage, HostImageHoldsBothTables) {
   const ProgramRun run = run_command(WFAC_CHECK_IMAGE, {kFixture, kTables + "/w_fixture16.h",
                                                         kTables + "/w_fixture32.h"});
@@ -310,13 +320,7 @@ TEST(CheckImage, DamagedImagesSayWhatIsWrong) {
        "refused: corrupt: symbol [0-9]+'s st_name 0x[0-9a-f]+ lies outside \\.strtab's [0-9]+ bytes"},
       {"a section header that points at a copy",
        [](std::string b, const ElfFile& f, std::size_t* at) {
-         // The section's bytes again at the end of the file, with the
-         // section header pointing there.
-         const elf::Shdr& s = f.sections[at[0]];
-         const std::string copy = b.substr(s.sh_offset, s.sh_size);
-         const std::size_t moved = b.size();
-         b += copy;
-         put(&b, shdr(f, at[0]) + 24, moved, 8);
+         point_section_at_copy(&b, f, at[0]);
          return b;
        },
        "w_fixture16: in \\.rodata, whose section header \\(sh_addr 0x[0-9a-f]+, sh_offset "
@@ -325,11 +329,7 @@ TEST(CheckImage, DamagedImagesSayWhatIsWrong) {
        "image\\)"},
       {"a section header that points at a copy, the table zeroed where the segment maps it",
        [](std::string b, const ElfFile& f, std::size_t* at) {
-         const elf::Shdr& s = f.sections[at[0]];
-         const std::string copy = b.substr(s.sh_offset, s.sh_size);
-         const std::size_t moved = b.size();
-         b += copy;
-         put(&b, shdr(f, at[0]) + 24, moved, 8);
+         point_section_at_copy(&b, f, at[0]);
          std::memset(&b[at[4]], 0, 240);
          return b;
        },
